@@ -1,0 +1,18 @@
+// Conversion between the program's 8-bit Latin-1 texts and UTF-8 at the edges (screen, terminal).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sonora {
+
+// Every byte of `text` is one ISO 8859-1 character; bytes 0x80..0xFF become two UTF-8 bytes.
+std::string latin1ToUtf8(std::string_view text);
+
+// Decodes UTF-8 into Latin-1 bytes. Characters above U+00FF become '?'. Each byte that does not
+// belong to a well-formed sequence (stray continuation bytes, truncated or overlong sequences,
+// encoded surrogates, values above U+10FFFF) also becomes one '?', so the result never holds
+// more characters than the input has bytes.
+std::string utf8ToLatin1(std::string_view text);
+
+} // namespace sonora
