@@ -24,7 +24,7 @@ run: build
 	@./build/bin/sonora-cli --version
 
 test: build
-	@cd build && ctest --output-on-failure -j $(JOBS)
+	@cd build && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 build-asan/build.ninja:
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONORA_SANITIZE=address $(CMAKE_EXTRA) >/dev/null
@@ -32,7 +32,7 @@ build-asan/build.ninja:
 test-asan: deps build-asan/build.ninja
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 build-tsan/build.ninja:
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONORA_SANITIZE=thread $(CMAKE_EXTRA) >/dev/null
@@ -41,7 +41,7 @@ build-tsan/build.ninja:
 test-tsan: deps build-tsan/build.ninja
 	@cmake --build build-tsan -j $(JOBS)
 	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-	    ctest --output-on-failure -L thread -j $(JOBS)
+	    ctest --output-on-failure --no-tests=error -L thread -j $(JOBS)
 
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_EXTRA) >/dev/null
