@@ -143,7 +143,9 @@ std::string plainForm(double value, bool negative, std::size_t width, int precis
 // after it ("1,E-6") so the text still reads as a number of this program.
 std::string exponentForm(double value, bool negative, std::size_t width, int precision) {
     const DecimalDigits dec = roundedDigits(value, precision);
-    const std::string exponentText = "E" + std::to_string(dec.exponent - 1);
+    char exponentBuffer[16]; // "E" and at most 5 characters of exponent
+    std::snprintf(exponentBuffer, sizeof exponentBuffer, "E%d", dec.exponent - 1);
+    const std::string exponentText(exponentBuffer);
     const std::size_t mantissaWidth =
         width > exponentText.size() ? width - exponentText.size() : std::size_t{0};
     std::string text;
