@@ -1,22 +1,48 @@
-// The active-filter stage: level and filter chain of each amplifier output.
-// This version does not compute it yet: it reports a clear error, never "OK", so no result computed
-// without it can pass as valid.
-#include <string>
+// The active-filter stage: level and filter chain of each amplifier output over the grid.
+#include <algorithm>
+#include <array>
+#include <cmath>
 
+#include "engine/active_filter.h"
 #include "engine/calc_thread.h"
 #include "engine/stages.h"
-#include "storage/latin1.h"
+#include "model/result.h"
 
 namespace sonora {
 
 namespace {
-const std::string kNotYet = " ist in dieser Version noch nicht enthalten.";
+constexpr int kMaxStageGridPoints = kResultFreqs - 1; // the last entry is the grid's terminator
 } // namespace
 
 void CalcActiveFilter(TCalcThread& calc, int amp) {
-    calc.CalcStruct.bfgang_akt[amp].assign(utf8ToLatin1("Fehler: Aktives Filter an Verstärker " +
-                                                        std::to_string(amp + 1) +
-                                                        ": Die Filterberechnung" + kNotYet));
+    if (amp < 0 || amp >= kMaxAmps) {
+        return; // no status text to write to
+    }
+    StatusText& text = calc.CalcStruct.bfgang_akt[amp];
+    try {
+        const TProjekt& p = *calc.aktProjekt;
+        const TAktfilter& akt = p.amp[amp].aktfilter;
+        if (auto fault = validateAktfilter(akt, amp)) {
+            text.assign(*fault); // the results of this amplifier keep their previous contents
+            return;
+        }
+        // Calculated aside and stored only when every point is finite, so a fault never leaves a
+        // half-written or non-finite response behind.
+        std::array<Complex, kMaxStageGridPoints> h;
+        int points = 0;
+        for (; points < kMaxStageGridPoints && p.freq[points] > 0.0; ++points) {
+            const Complex v = aktfilterResponse(akt, p.freq[points]);
+            if (!std::isfinite(v.re) || !std::isfinite(v.im)) {
+                text.assign(activeFilterArithmeticFaultText(amp));
+                return;
+            }
+            h[points] = v;
+        }
+        std::copy_n(h.begin(), points, calc.Res->fgang_akt[amp]);
+        text.assign("OK");
+    } catch (...) {
+        text.assign(activeFilterArithmeticFaultText(amp));
+    }
 }
 
 } // namespace sonora
