@@ -155,7 +155,8 @@ std::string commentWithDate(std::string_view comment, const DateValue& date) {
 TCalcThread::TCalcThread(Options options)
     : kennung(options.kennung), isOptimizeThread(options.isOptimizeThread),
       newProjekt(std::make_unique<TProjekt>()), aktProjekt(std::make_unique<TProjekt>()),
-      Res(std::make_unique<TResult>()), options_(std::move(options)),
+      Res(std::make_unique<TResult>()), m(std::make_unique<CrossoverWorkspace>()),
+      options_(std::move(options)),
       stages_(options_.stages != nullptr ? options_.stages : &defaultStages_) {
     worker_ = std::thread([this] { run(); });
 }

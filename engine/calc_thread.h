@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/crossover_solver.h"
 #include "model/records.h"
 #include "model/result.h"
 #include "storage/numbers.h"
@@ -97,6 +98,8 @@ public:
     std::unique_ptr<TProjekt> newProjekt;
     std::unique_ptr<TProjekt> aktProjekt;
     std::unique_ptr<TResult> Res;
+    std::unique_ptr<CrossoverWorkspace> m; // scratch of the crossover stage
+    int grad = 0;                          // number of variables of the last crossover solved
     std::atomic<bool> bCalcnew{false};
     std::atomic<bool> bCalcallnew{false};
     TCalcStruct CalcStruct{};

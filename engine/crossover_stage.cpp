@@ -1,22 +1,31 @@
-// The crossover stage: the passive network of each amplifier output.
-// This version does not compute it yet: it reports a clear error, never "OK", so no result computed
-// without it can pass as valid.
-#include <string>
-
+// The crossover stage: the passive network of one amplifier output, solved at every grid
+// frequency with the drivers' terminal impedances.
 #include "engine/calc_thread.h"
+#include "engine/crossover_solver.h"
 #include "engine/stages.h"
-#include "storage/latin1.h"
 
 namespace sonora {
 
-namespace {
-const std::string kNotYet = " ist in dieser Version noch nicht enthalten.";
-} // namespace
-
 void CalcCrossover(TCalcThread& calc, int amp) {
-    calc.CalcStruct.bfgang_weiche[amp].assign(
-        utf8ToLatin1("Fehler: Weiche an Verstärker " + std::to_string(amp + 1) +
-                     " kann nicht berechnet werden. Die Weichenberechnung" + kNotYet));
+    if (amp < 0 || amp >= kMaxAmps) {
+        return; // no status text to write to; the run never asks for such an amplifier
+    }
+    // Nothing here throws: the solver works in the run object's workspace and reports faults
+    // as a status, which becomes the stage text.
+    CrossoverWorkspace& ws = *calc.m;
+    CrossoverStatus result = buildCrossoverNetwork(calc.aktProjekt->amp[amp].weiche, ws.network);
+    if (result == CrossoverStatus::Ok) {
+        calc.grad = ws.network.variableCount();
+        TResult& res = *calc.Res;
+        result = solveCrossover(ws.network, calc.aktProjekt->freq, res.impedanz_ch, ws,
+                                res.fgang_weiche, res.impedanz_box[amp]);
+    }
+    StatusText& status = calc.CalcStruct.bfgang_weiche[amp];
+    if (result == CrossoverStatus::Ok) {
+        status.assign(kStatusOk);
+    } else {
+        status.assign(crossoverFailureText(amp));
+    }
 }
 
 } // namespace sonora
