@@ -46,7 +46,7 @@ test-tsan: deps build-tsan/build.ninja
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_EXTRA) >/dev/null
 	@cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bin/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in build-bench/bin/bench_* build-bench/bin/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 FORMAT_DIRS := model engine acoustics storage optimizer measure app cli tests bench examples
 format:

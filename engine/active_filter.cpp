@@ -275,24 +275,34 @@ Complex aktfilterResponse(const TAktfilter& akt, double fGrid) {
     return h;
 }
 
+namespace {
+
+// The checks read "must not be <= 0"; a NaN fails them too, so that a damaged value gets the
+// message that names it rather than the general arithmetic fault.
+bool notPositive(double x) {
+    return !(x > 0.0);
+}
+
+} // namespace
+
 std::optional<std::string> filterStageFault(const TFilter& fil) {
     const FilterKind k = kindOf(fil);
     std::optional<std::string_view> fault;
-    if (fil.typ >= 1 && k != FilterKind::Delay && fil.f <= 0.0) {
+    if (fil.typ >= 1 && k != FilterKind::Delay && notPositive(fil.f)) {
         fault = kCornerFault;
     }
-    if (usesQ(k) && fil.q <= 0.0) {
+    if (usesQ(k) && notPositive(fil.q)) {
         fault = kQFault;
     }
     if (k == FilterKind::LinkwitzTransform) {
-        if (fil.qch <= 0.0) {
+        if (notPositive(fil.qch)) {
             fault = kQFault;
         }
-        if (fil.fch <= 0.0) {
+        if (notPositive(fil.fch)) {
             fault = kCornerFault;
         }
     }
-    if (usesGain(k) && (fil.a < kMinFilterGain || fil.a > kMaxFilterGain)) {
+    if (usesGain(k) && !(fil.a >= kMinFilterGain && fil.a <= kMaxFilterGain)) {
         fault = kGainFault;
     }
     if (!fault) {
@@ -303,7 +313,7 @@ std::optional<std::string> filterStageFault(const TFilter& fil) {
 
 std::optional<std::string> validateAktfilter(const TAktfilter& akt, int amp) {
     std::optional<std::string> message;
-    if (akt.pegel <= 0.0) {
+    if (notPositive(akt.pegel)) {
         message = utf8ToLatin1(kLevelFault);
     }
     for (const TFilter& fil : akt.fil) {

@@ -336,7 +336,7 @@ const std::string kGain =
 TEST(ActiveFilterValidation, EachCheckWithItsText) {
     TAktfilter akt = defaultAktfilter();
     EXPECT_EQ(fault(akt), "none");
-    for (double bad : {0.0, -1.0, -kInf}) {
+    for (double bad : {0.0, -1.0, -kInf, kNaN}) {
         akt.pegel = bad;
         EXPECT_EQ(fault(akt), kLevel) << bad;
     }
@@ -344,6 +344,8 @@ TEST(ActiveFilterValidation, EachCheckWithItsText) {
     akt.fil[4] = makeFilter(FilterKind::HighPass1, 0.0);
     EXPECT_EQ(fault(akt), kCorner);
     akt.fil[4].f = -kInf;
+    EXPECT_EQ(fault(akt), kCorner);
+    akt.fil[4].f = kNaN; // a damaged value is named, not left to the arithmetic fault
     EXPECT_EQ(fault(akt), kCorner);
     akt.fil[4].typ = 19; // unknown kinds are still checked for their corner frequency
     EXPECT_EQ(fault(akt), kCorner);
@@ -510,36 +512,38 @@ TEST_F(ActiveFilterStage, FailedCheckKeepsThePreviousResults) {
 }
 
 TEST_F(ActiveFilterStage, NonFiniteValuesAreArithmeticFaultsAndNeverStored) {
-    // NaN passes every comparison of the checks; the calculation catches it.
-    const auto expectFault = [&](const char* what) {
-        EXPECT_EQ(run(), kArithmetic) << what;
+    // A NaN fails the checks and is named by them; infinities pass the checks and the calculation
+    // catches them.
+    const auto expectFault = [&](const std::string& want, const char* what) {
+        EXPECT_EQ(run(), want) << what;
         EXPECT_TRUE(untouched()) << what;
         chain() = defaultAktfilter();
     };
+    const std::string prefix = "Fehler: Aktives Filter an Verstärker 3: ";
     chain().pegel = kNaN;
-    expectFault("NaN level");
+    expectFault(prefix + "Pegelangabe fehlerhaft.", "NaN level");
     chain().pegel = kInf;
-    expectFault("infinite level");
+    expectFault(kArithmetic, "infinite level");
     chain().fil[0] = makeFilter(FilterKind::HighPass1, kNaN);
-    expectFault("NaN corner");
+    expectFault(prefix + "Eckfrequenzen dürfen nicht <= 0 sein.", "NaN corner");
     chain().fil[0] = makeFilter(FilterKind::HighPass1, kInf); // j/x with x = 0
-    expectFault("infinite corner");
+    expectFault(kArithmetic, "infinite corner");
     chain().fil[8] = makeFilter(FilterKind::ParametricEq);
     chain().fil[8].a = kNaN;
-    expectFault("NaN gain");
+    expectFault(prefix + "Verstärkung nur +/- 200 dB erlaubt.", "NaN gain");
     chain().fil[11] = makeFilter(FilterKind::Delay);
     chain().fil[11].t = kInf;
-    expectFault("infinite delay");
+    expectFault(kArithmetic, "infinite delay");
     chain().fil[3] = makeFilter(FilterKind::AllPass2);
     chain().fil[3].q = kNaN;
-    expectFault("NaN Q");
+    expectFault(prefix + "Güten dürfen nicht <= 0 sein.", "NaN Q");
     // A corner frequency tiny enough to overflow x².
     chain().fil[1] = makeFilter(FilterKind::LowPass2, 1e-300);
-    expectFault("overflow");
+    expectFault(kArithmetic, "overflow");
     // The grid itself.
     project().freq[17] = kInf;
     chain().fil[0] = makeFilter(FilterKind::LowPass1, 100.0);
-    expectFault("infinite grid frequency");
+    expectFault(kArithmetic, "infinite grid frequency");
 
     // An unused parameter may be anything.
     chain().fil[0] = makeFilter(FilterKind::LowPass1, 100.0);

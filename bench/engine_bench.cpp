@@ -1,0 +1,118 @@
+// Cost of whole calculations and of each stage alone, on the example projects: a two-way and a
+// three-way vented box, 250 grid points. Stages alone run on a run object that has computed the
+// project once, so their inputs are the real ones.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+
+#include "engine/calc_form.h"
+#include "engine/calc_thread.h"
+#include "engine/example_projects.h"
+#include "engine/stages.h"
+
+namespace {
+
+using namespace sonora;
+using namespace std::chrono_literals;
+
+constexpr auto kNoHang = 120s; // only guards against a hang
+
+// A run object with the window's side, as the command line drives it.
+struct Session {
+    TFormRechnen form;
+    std::unique_ptr<TCalcThread> calc;
+    std::unique_ptr<TProjekt> project = std::make_unique<TProjekt>();
+
+    explicit Session(void (*build)(TProjekt&, int)) {
+        build(*project, 250);
+        TCalcThread::Options o;
+        o.pause = 0ms;
+        o.lowerPriority = false;
+        o.listener = &form;
+        calc = std::make_unique<TCalcThread>(o);
+        form.attach(calc.get());
+    }
+    void calcAll(benchmark::State& state) {
+        form.CalcAllNew(*project);
+        if (!calc->waitUntilIdle(kNoHang)) {
+            state.SkipWithError("calculation did not finish");
+        }
+    }
+    void calcNew(benchmark::State& state) {
+        form.CalcNew(*project);
+        if (!calc->waitUntilIdle(kNoHang)) {
+            state.SkipWithError("calculation did not finish");
+        }
+    }
+};
+
+void BM_FullTwoWay(benchmark::State& state) {
+    Session s(buildTwoWayExample);
+    for (auto _ : state) {
+        s.calcAll(state);
+    }
+}
+BENCHMARK(BM_FullTwoWay)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FullThreeWay(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    for (auto _ : state) {
+        s.calcAll(state);
+    }
+}
+BENCHMARK(BM_FullThreeWay)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One capacitor of the three-way changes: the crossover and the box stage run again.
+void BM_IncrementalCapacitorChange(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    s.calcAll(state);
+    TPart& capacitor = s.project->amp[0].weiche[verticalSlot(1, 4)];
+    const double original = capacitor.value;
+    bool toggle = false;
+    for (auto _ : state) {
+        toggle = !toggle;
+        capacitor.value = toggle ? original * 1.1 : original;
+        s.calcNew(state);
+    }
+}
+BENCHMARK(BM_IncrementalCapacitorChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The stages alone on the three-way's computed run object (the worker is idle meanwhile).
+void BM_StageBaffleOneDriver(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    s.calcAll(state);
+    for (auto _ : state) {
+        CalcBaffle(*s.calc, 0);
+    }
+}
+BENCHMARK(BM_StageBaffleOneDriver)->Unit(benchmark::kMillisecond);
+
+void BM_StageDriver(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    s.calcAll(state);
+    for (auto _ : state) {
+        CalcDriver(*s.calc, 0);
+    }
+}
+BENCHMARK(BM_StageDriver)->Unit(benchmark::kMillisecond);
+
+void BM_StageCrossover(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    s.calcAll(state);
+    for (auto _ : state) {
+        CalcCrossover(*s.calc, 0);
+    }
+}
+BENCHMARK(BM_StageCrossover)->Unit(benchmark::kMillisecond);
+
+void BM_StageBoxThreeDrivers(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    s.calcAll(state);
+    for (auto _ : state) {
+        CalcBox(*s.calc);
+    }
+}
+BENCHMARK(BM_StageBoxThreeDrivers)->Unit(benchmark::kMillisecond);
+
+} // namespace
