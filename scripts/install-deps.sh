@@ -12,6 +12,9 @@ packages=(
     libgmock-dev
     libbenchmark-dev
     clang-format
+    clang
+    zlib1g-dev
+    libfftw3-dev
 )
 
 missing=()
