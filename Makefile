@@ -1,6 +1,6 @@
 # Set-up, build and test entry points. Each target installs missing packages first, so the
 # commands work on a fresh Debian 12 machine.
-.PHONY: all deps build run test test-asan test-tsan bench format format-check clean
+.PHONY: all deps build run test test-asan test-tsan test-mutation fuzz bench format format-check clean
 
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -20,8 +20,14 @@ build/build.ninja:
 build: deps build/build.ninja
 	@cmake --build build -j $(JOBS)
 
+EXAMPLE ?= examples/Projekte/Zweiwege geschlossen.LSP
+EXPORT ?= build/out/Zweiwege geschlossen.exp
+
+# The main job: compute the bundled two-way example and export its results.
 run: build
+	@mkdir -p build/out
 	@./build/bin/sonora-cli --version
+	@./build/bin/sonora-cli calc "$(EXAMPLE)" --export "$(EXPORT)"
 
 test: build
 	@cd build && ctest --output-on-failure --no-tests=error -j $(JOBS)
@@ -43,6 +49,24 @@ test-tsan: deps build-tsan/build.ninja
 	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest --output-on-failure --no-tests=error -L thread -j $(JOBS)
 
+# The bounded mutation test of every reader under ASan+UBSan, MUTATION_SECONDS per reader.
+MUTATION_SECONDS ?= 15
+test-mutation: test-asan
+	@SONORA_MUTATION_SECONDS=$(MUTATION_SECONDS) ./build-asan/bin/sonora_fuzz_tests
+
+# libFuzzer programs (clang), each run FUZZ_SECONDS on an empty corpus.
+FUZZ_SECONDS ?= 10
+FUZZ_TARGETS := iniPlain iniScrambled iniCompressed compandExpand
+fuzz: deps
+	@CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONORA_FUZZ=ON -DSONORA_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) $(addprefix --target fuzz_,$(FUZZ_TARGETS))
+	@for t in $(FUZZ_TARGETS); do \
+		log=build-fuzz/fuzz_$$t.log; \
+		./build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+			-artifact_prefix=build-fuzz/ >$$log 2>&1 || { tail -40 $$log; exit 1; }; \
+		echo "fuzz_$$t: $$(tail -1 $$log)"; \
+	done
+
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_EXTRA) >/dev/null
 	@cmake --build build-bench -j $(JOBS)
@@ -56,4 +80,4 @@ format-check: deps
 	@find $(FORMAT_DIRS) -name '*.cpp' -o -name '*.h' | xargs -r clang-format --dry-run -Werror
 
 clean:
-	@rm -rf build build-asan build-tsan build-bench
+	@rm -rf build build-asan build-tsan build-bench build-fuzz

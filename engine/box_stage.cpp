@@ -1,21 +1,95 @@
-// The box stage: the whole box in every direction, and its limits.
-// This version does not compute it yet: it reports a clear error, never "OK", so no result computed
-// without it can pass as valid.
+// The box stage: the whole box in every direction, its directivity and its limits.
+#include <cmath>
 #include <string>
 
+#include "engine/box_group_delay.h"
+#include "engine/box_planes.h"
+#include "engine/box_sphere.h"
+#include "engine/box_stage.h"
+#include "engine/box_sum.h"
 #include "engine/calc_thread.h"
+#include "engine/limits.h"
 #include "engine/stages.h"
 #include "storage/latin1.h"
 
 namespace sonora {
 
 namespace {
-const std::string kNotYet = " ist in dieser Version noch nicht enthalten.";
+
+const char kMsgFault[] = "Fehler: Gesamtbox kann nicht berechnet werden.";
+
+// Σ x·0 is 0 while every x is finite and NaN as soon as one is not: one test per frequency
+// instead of a branch per value (needs strict IEEE arithmetic, as the whole engine does).
+double probe(const Complex* v, int n) {
+    double p = 0.0;
+    for (int k = 0; k < n; ++k) {
+        p += v[k].re * 0.0 + v[k].im * 0.0;
+    }
+    return p;
+}
+
+bool finiteAt(const TResult& res, int i) {
+    double p = 0.0;
+    for (int d = 0; d < kMaxChassis; ++d) {
+        if (networkAmp(res, d) < 0) {
+            continue; // its responses were just set to 0
+        }
+        for (int s = 0; s < kSides; ++s) {
+            p += probe(res.fgang_chas[d][s][i], kDirections);
+            p += probe(res.fgang_chassis[d][s][i], kDirections);
+        }
+    }
+    p += probe(res.fgang_box[i], kDirections);
+    p += probe(&res.fgang_box_inc_o[i], 1) + probe(&res.fgang_box_inc_u[i], 1);
+    p += probe(res.fgang_box_h[i], kPlaneAngles) + probe(res.fgang_box_v[i], kPlaneAngles);
+    p += res.fgang_bmass[i] * 0.0;
+    for (int d = 0; d <= kBoxSlot; ++d) {
+        p += res.fgang_peg[d][i] * 0.0 + res.fgang_Uel_preamp[d][i] * 0.0 +
+             res.fgang_Uel_preamp_mech[d][i] * 0.0;
+    }
+    return std::isfinite(p);
+}
+
+bool groupDelaysFinite(const TResult& res, int n) {
+    double p = 0.0;
+    for (int d = 0; d <= kBoxSlot; ++d) {
+        for (int i = 0; i < n; ++i) {
+            p += res.fgang_glz[d][i] * 0.0;
+        }
+    }
+    return std::isfinite(p);
+}
+
 } // namespace
 
+bool computeBox(const TProjekt& p, TResult& res, int sphereStep) {
+    const int n = boxGridPoints(p.freq);
+    DriverSummation drivers(p, res);
+    SphereIntegration sphere(p, res, sphereStep);
+    PlaneSummation planes(p, res);
+    for (int i = 0; i < n; ++i) {
+        const double f = p.freq[i];
+        excursionLevels(p, res, i);
+        drivers.sum(p, res, i, f);
+        inputVoltageLimits(p, res, i);
+        res.fgang_bmass[i] = sphere.directivityRatio(res, i, f);
+        planes.sum(res, i, f);
+        if (!finiteAt(res, i)) {
+            return false;
+        }
+    }
+    fillGroupDelays(res, p.freq, n);
+    return groupDelaysFinite(res, n);
+}
+
 void CalcBox(TCalcThread& calc) {
-    calc.CalcStruct.bfgang_box.assign(utf8ToLatin1(
-        "Fehler: Gesamtbox kann nicht berechnet werden. Die Gesamtberechnung" + kNotYet));
+    bool ok = false;
+    try {
+        ok = computeBox(*calc.aktProjekt, *calc.Res, sphereStep(calc.isOptimizeThread));
+    } catch (...) {
+        ok = false; // only the stage's scratch memory can fail; no exception leaves the stage
+    }
+    calc.CalcStruct.bfgang_box.assign(ok ? std::string(kStatusOk) : utf8ToLatin1(kMsgFault));
 }
 
 } // namespace sonora

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 
+#include "engine/measurement_baffle.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -533,7 +534,8 @@ void setMeasurementBaffle(const MeasurementBaffle* model) {
 }
 
 const MeasurementBaffle* measurementBaffle() {
-    return gMeasurementBaffle.load();
+    const MeasurementBaffle* model = gMeasurementBaffle.load();
+    return model != nullptr ? model : &defaultMeasurementBaffle(); // the baffle model itself
 }
 
 } // namespace sonora

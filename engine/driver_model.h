@@ -64,9 +64,9 @@ public:
                                      const double* freq, Complex* axis) const = 0;
 };
 
-// The baffle model the driver stage of every run object uses. Set once at start-up, before any
-// calculation; null (the start value) makes every driver with a measured amplitude response fail
-// with a message saying the baffle calculation is missing.
+// The baffle model the driver stage of every run object uses: the program's own diffraction model
+// unless another one was set (tests set their own). Set it before any calculation; null restores
+// the program's model.
 void setMeasurementBaffle(const MeasurementBaffle* model);
 const MeasurementBaffle* measurementBaffle();
 

@@ -1,5 +1,10 @@
 #include "engine/example_projects.h"
 
+#include <cmath>
+#include <complex>
+#include <memory>
+
+#include "engine/active_filter.h"
 #include "engine/driver_model.h"
 #include "model/crossover_grid.h"
 #include "model/frequency_grid.h"
@@ -96,74 +101,38 @@ void setName(TChassis& c, const char* name) {
     c.name.assign(name);
 }
 
+// Data-sheet values of the invented drivers; the voice-coil model of each is a plausible
+// lossy inductance (Le in series, Re2 || Le2).
+struct DriverData {
+    const char* name;
+    double fs, qes, qms, vas, rdc, le, le2, re2, sd, xlin, pmax, znenn; // SI units
+    std::int32_t membranform;
+    bool closedBack;
+};
+
+constexpr DriverData kDrivers[] = {
+    {"Beispiel TT 17", 38.0, 0.38, 3.1, 0.048, 5.8, 0.45e-3, 0.4e-3, 9.0, 0.0133, 0.005, 80.0, 8.0,
+     1, false},
+    {"Beispiel TT 20", 31.0, 0.34, 4.2, 0.085, 5.6, 0.7e-3, 0.6e-3, 11.0, 0.0220, 0.006, 100.0, 8.0,
+     1, false},
+    {"Beispiel MT 10", 75.0, 0.5, 2.8, 0.006, 6.2, 0.25e-3, 0.2e-3, 8.0, 0.0055, 0.002, 40.0, 8.0,
+     1, false},
+    {"Beispiel HT 25", 900.0, 1.1, 2.4, 0.00008, 4.7, 0.04e-3, 1e-6, 1e-6, 0.00085, 0.0003, 20.0,
+     6.0, 0, true},
+    {"Beispiel SW 25", 24.0, 0.42, 5.0, 0.120, 3.4, 1.2e-3, 1.0e-3, 7.0, 0.0340, 0.010, 250.0, 4.0,
+     1, false},
+};
+
+constexpr double kTinyVoiceCoil = 1e-6; // Re3, Le3 of drivers without a third branch, Ohm / H
+
 TChassis woofer() {
-    TChassis c;
-    initDefaultChassis(c);
-    setName(c, "Beispiel TT 17");
-    c.fs = 38.0;
-    c.qes = 0.38;
-    c.qms = 3.1;
-    c.vas = 0.048;
-    c.Rdc = 5.8;
-    c.Le = 0.45e-3;
-    c.Le2 = 0.4e-3;
-    c.Re2 = 9.0;
-    c.Le3 = 1e-6;
-    c.Re3 = 1e-6;
-    c.Sd = 0.0133;
-    c.xlin = 0.005;
-    c.Pmax = 80.0;
-    c.ZNenn = 8.0;
-    c.membranform = 1;
-    c.fgang_which = 5;
-    return c;
+    return exampleDriver(ExampleDriver::Woofer17);
 }
-
 TChassis midrange() {
-    TChassis c;
-    initDefaultChassis(c);
-    setName(c, "Beispiel MT 10");
-    c.fs = 75.0;
-    c.qes = 0.5;
-    c.qms = 2.8;
-    c.vas = 0.006;
-    c.Rdc = 6.2;
-    c.Le = 0.25e-3;
-    c.Le2 = 0.2e-3;
-    c.Re2 = 8.0;
-    c.Le3 = 1e-6;
-    c.Re3 = 1e-6;
-    c.Sd = 0.0055;
-    c.xlin = 0.002;
-    c.Pmax = 40.0;
-    c.ZNenn = 8.0;
-    c.membranform = 1;
-    c.fgang_which = 5;
-    return c;
+    return exampleDriver(ExampleDriver::Midrange10);
 }
-
 TChassis tweeter() {
-    TChassis c;
-    initDefaultChassis(c);
-    setName(c, "Beispiel HT 25");
-    c.fs = 900.0;
-    c.qes = 1.1;
-    c.qms = 2.4;
-    c.vas = 0.00008;
-    c.Rdc = 4.7;
-    c.Le = 0.04e-3;
-    c.Le2 = 1e-6;
-    c.Re2 = 1e-6;
-    c.Le3 = 1e-6;
-    c.Re3 = 1e-6;
-    c.Sd = 0.00085;
-    c.xlin = 0.0003;
-    c.Pmax = 20.0;
-    c.ZNenn = 6.0;
-    c.membranform = 0;
-    c.HintenGeschlossen = true;
-    c.fgang_which = 5;
-    return c;
+    return exampleDriver(ExampleDriver::Dome25);
 }
 
 void mount(TProjekt& p, int n, const TChassis& c, std::int32_t typ, double vb, double fb,
@@ -180,6 +149,66 @@ void mount(TProjekt& p, int n, const TChassis& c, std::int32_t typ, double vb, d
 }
 
 } // namespace
+
+TChassis exampleDriver(ExampleDriver kind) {
+    const DriverData& d = kDrivers[static_cast<int>(kind)];
+    TChassis c;
+    initDefaultChassis(c);
+    setName(c, d.name);
+    c.fs = d.fs;
+    c.qes = d.qes;
+    c.qms = d.qms;
+    c.vas = d.vas;
+    c.Rdc = d.rdc;
+    c.Le = d.le;
+    c.Le2 = d.le2;
+    c.Re2 = d.re2;
+    c.Le3 = kTinyVoiceCoil;
+    c.Re3 = kTinyVoiceCoil;
+    c.Sd = d.sd;
+    c.xlin = d.xlin;
+    c._xMax = 2.0 * d.xlin;
+    c.Pmax = d.pmax;
+    c._PNorm = d.pmax / 2.0;
+    c.ZNenn = d.znenn;
+    c.membranform = d.membranform;
+    c.HintenGeschlossen = d.closedBack;
+    c.fgang_which = 5;
+    c.comment.assign("Erfundenes Chassis f\xFCr die Beispiele"); // Latin-1 "für"
+    return c;
+}
+
+void addSyntheticMeasurements(TChassis& c) {
+    constexpr int kPoints = 120;
+    constexpr double kFrom = 10.0, kTo = 40000.0; // Hz
+    constexpr double kRefLevel = 112.0;           // dB of a response of magnitude 1
+    double f[kCurvePoints] = {};
+    BuildFrequencyGrid(kFrom, kTo, kPoints, f);
+    // The driver on an infinite baffle, as the measurement condition "1." describes it.
+    TEinbau e = defaultEinbau();
+    e.typ = c.HintenGeschlossen ? kEinbauIntegriert : kEinbauGeschlossen;
+    substituteMeasurementMounting(1, e);
+    TChassis sim = c;
+    auto r = std::make_unique<DriverResponse>();
+    SimulateDriver(sim, e, f, *r);
+    // An invented break-up: a resonance peak a little above where the diaphragm stops being a
+    // piston, and the roll-off beyond it.
+    const double breakup = 2.2 * 344.0 / (std::sqrt(c.Sd / 3.14159) * 2.0 * 3.14159);
+    for (int i = 0; i < kPoints; ++i) {
+        const std::complex<double> s(0.0, f[i] / breakup);
+        const std::complex<double> peak = 1.0 / (s * s + s / 3.0 + 1.0);
+        const std::complex<double> p =
+            std::complex<double>(r->Pfront[i].re, r->Pfront[i].im) * peak;
+        const std::complex<double> z(r->Z[i].re, r->Z[i].im);
+        c.fgangaf[i] = c.fgangapf[i] = c.fgangif[i] = c.fgangipf[i] = f[i];
+        c.fganga[i] = kRefLevel + 20.0 * std::log10(std::abs(p) + 1e-50);
+        c.fgangap[i] = std::arg(p);
+        c.fgangi[i] = std::abs(z);
+        c.fgangip[i] = std::arg(z);
+    }
+    c.fgangaf[kPoints] = c.fgangapf[kPoints] = c.fgangif[kPoints] = c.fgangipf[kPoints] = 0.0;
+    c.fgang_which = 1;
+}
 
 int horizontalSlot(int row, int column) {
     return (kGridColumns - 1) * row + column;
@@ -220,6 +249,18 @@ void buildThreeWayExample(TProjekt& p, int points) {
     mount(p, 0, woofer(), kEinbauBassreflex, 0.040, 38.0, baffleFor(b, h, 0.25, 0.13));
     mount(p, 1, midrange(), kEinbauGeschlossen, 0.006, 0.0, baffleFor(b, h, 0.62, 0.085));
     mount(p, 2, tweeter(), kEinbauIntegriert, 0.0, 0.0, baffleFor(b, h, 0.80, 0.026));
+    // One shared cabinet with 15 mm bevels on every edge.
+    constexpr double kBevel = 0.015; // m
+    for (int n = 0; n < 3; ++n) {
+        TSchallwand& s = p.schallwand[n];
+        s.swe = s.swf = s.swg = s.swi = kBevel;
+        s.usegemgeh = true;
+    }
+    p.Gemgeh.h = h;
+    p.Gemgeh.b = b;
+    p.Gemgeh.t = 0.32;
+    p.Gemgeh.fasl = p.Gemgeh.fasr = p.Gemgeh.faso = p.Gemgeh.fasu = kBevel;
+    p.Gemgeh.beugl = p.Gemgeh.beugo = p.Gemgeh.beugr = p.Gemgeh.beugu = true;
     // The woofer's port sits below the woofer on the same baffle.
     p.schallwand[0].swdr = 0.05;
     p.schallwand[0].swvertr = p.schallwand[0].swvert - 0.17;
@@ -257,6 +298,31 @@ void buildThreeWayExample(TProjekt& p, int points) {
     g.horizontal(2, 8, kPartResistor, 10.0);
     g.wireDown(2, 9);
     g.driver(2, 8, 2, kPolarityNormal);
+    g.finish();
+}
+
+void buildSubwooferBandpassExample(TProjekt& p, int points) {
+    startProject(p, 1, points);
+    p.comment1.assign("Beispiel Subwoofer");
+    // Rear chamber 45 l at 34 Hz, front chamber 22 l at 70 Hz; the sound leaves through the front
+    // vent, the driver itself radiates nothing outside.
+    TSchallwand s = baffleFor(0.40, 0.60, 0.30, 0.10);
+    s.swdr = 0.10;
+    mount(p, 0, exampleDriver(ExampleDriver::Subwoofer25), kEinbauBandpassBiv, 0.045, 34.0, s);
+    TEinbau& e = p.einbau[0];
+    e.Vbf = 0.022;
+    e.vVf = 1.0;
+    e.fbf = 70.0;
+    DeriveMountingLosses(p.chassis[0], e);
+    DeriveDriverValues(p.chassis[0], e, kDeriveAtDc);
+    // Active fourth-order Linkwitz-Riley low-pass at 80 Hz.
+    TFilter& lp = p.amp[0].aktfilter.fil[0];
+    lp.typ = typOf(FilterKind::LinkwitzRileyLowPass);
+    lp.f = 80.0;
+    lp.n = 4;
+    GridLayout g(p.amp[0]);
+    g.rails();
+    g.driver(0, 0, 0, kPolarityNormal);
     g.finish();
 }
 

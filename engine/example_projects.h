@@ -15,6 +15,19 @@ void buildTwoWayExample(TProjekt& p, int points = 250);
 // third-order high-pass, level pads), one amplifier.
 void buildThreeWayExample(TProjekt& p, int points = 250);
 
+// A subwoofer in a bandpass with two vents (kind 4), behind an
+// active fourth-order Linkwitz-Riley low-pass at 80 Hz; the driver hangs straight on the amplifier.
+void buildSubwooferBandpassExample(TProjekt& p, int points = 250);
+
+// The invented drivers of the examples, with their data-sheet values.
+enum class ExampleDriver { Woofer17, Woofer20, Midrange10, Dome25, Subwoofer25 };
+TChassis exampleDriver(ExampleDriver kind);
+
+// Adds measured-looking curves to a driver: amplitude and acoustic phase as on an infinite baffle
+// ("1. Unendliche Schallwand") with an invented break-up ripple, and the impedance magnitude and
+// phase, all on 120 points from 10 Hz to 40 kHz. fgang_which becomes 1; the use switches stay off.
+void addSyntheticMeasurements(TChassis& c);
+
 // Grid slots of the crossover by position: horizontal element right of node (row, column) and
 // vertical element below it.
 int horizontalSlot(int row, int column);

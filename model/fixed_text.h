@@ -26,7 +26,9 @@ template <std::size_t N> struct FixedText {
 
     void assign(std::string_view s) {
         const std::size_t n = std::min(s.size(), N);
-        std::memcpy(chars, s.data(), n);
+        if (n > 0) { // an empty view may carry a null pointer, which memcpy must not get
+            std::memcpy(chars, s.data(), n);
+        }
         std::memset(chars + n, 0, N - n);
         len = static_cast<Length>(n);
     }

@@ -21,15 +21,19 @@ inline constexpr std::size_t kMaxExpandedBytes = 256u * 1024u * 1024u;
 
 class TCompand {
 public:
-    // Compresses `source` into `destination` (marker included). Returns false and adds a message
-    // when the encoder finds an internal inconsistency; the destination then holds what was
-    // written so far.
+    // Compresses `source` into `destination` (replaced; marker included). Returns false and adds
+    // a message when the encoder finds an internal inconsistency; the destination then holds what
+    // was written so far.
     bool compressStream(const std::vector<std::uint8_t>& source,
                         std::vector<std::uint8_t>& destination);
 
-    // Expands a stream written by compressStream or any other valid encoder. Returns false and adds
-    // a message on a damaged stream; the destination then holds what was expanded so far. Never
-    // reads outside `source`, never writes more than maxOutput bytes.
+    // Expands a stream written by compressStream or any other valid encoder into `destination`
+    // (replaced). Returns false and adds a message on a damaged stream; the destination then holds
+    // what was expanded so far. Never reads outside `source`, never writes more than maxOutput
+    // bytes ("Disk full? ... ging jedenfalls nicht schreiben!" when the stream holds more). A
+    // distance reaching before the start of the output or a stream ending before its end symbol
+    // gives "ExpandStream ging schief!"; rejected code lengths keep the old code, decoding goes
+    // on and the result is false.
     bool expandStream(const std::vector<std::uint8_t>& source,
                       std::vector<std::uint8_t>& destination,
                       std::size_t maxOutput = kMaxExpandedBytes);

@@ -1,35 +1,17 @@
 // sonora-cli as a user runs it: its output and exit codes.
-#include <array>
 #include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
+
+#include "tests/cli/cli_runner.h"
 
 #include "model/version.h"
 
 namespace {
 
-struct CliRun {
-    std::string out; // standard output and standard error together
-    int exitCode;
-};
-
-CliRun runCli(const std::string& args) {
-    const std::string cmd = std::string(SONORA_BIN_DIR) + "/sonora-cli " + args + " 2>&1";
-    CliRun r{{}, -1};
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (pipe == nullptr) {
-        return r;
-    }
-    std::array<char, 256> buf{};
-    while (std::fgets(buf.data(), buf.size(), pipe) != nullptr) {
-        r.out += buf.data();
-    }
-    const int status = pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using sonora::cli_test::CliRun;
+using sonora::cli_test::runCli;
 
 TEST(Cli, VersionPrintsTheProgramVersion) {
     const CliRun r = runCli("--version");

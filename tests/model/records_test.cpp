@@ -32,6 +32,11 @@ TEST(FixedText, CutsToCapacityAndKeepsTailZero) {
         EXPECT_EQ(t.chars[i], 0) << i;
     }
     EXPECT_TRUE(sameBytes(t, FixedText<8>::from("HT")));
+    // Clearing (an empty view with a null pointer underneath) zeroes everything; UBSan checks
+    // that no null pointer reaches memcpy.
+    t.clear();
+    EXPECT_TRUE(t.empty());
+    EXPECT_TRUE(sameBytes(t, FixedText<8>{}));
 }
 
 TEST(FixedText, HoldsLatin1BytesAndLongTexts) {

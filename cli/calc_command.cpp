@@ -1,0 +1,95 @@
+// sonora-cli calc: read a project in any form, compute it completely, print the error list and
+// the final message as the main window shows them, and optionally export the results.
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/project_loading.h"
+#include "cli/terminal_prompt.h"
+#include "engine/calc_form.h"
+#include "engine/calc_thread.h"
+
+namespace sonora::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A whole calculation takes well under a second; this only guards against a hang.
+constexpr auto kCalcTimeout = 600s;
+
+struct CalcOptions {
+    std::string project;
+    std::string exportFile;
+    std::string sections;
+    bool quiet = false;
+};
+
+bool parseCalcOptions(const Args& args, CalcOptions& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--export" || a == "--sections") && i + 1 < args.size()) {
+            (a == "--export" ? o.exportFile : o.sections) = args[++i];
+        } else if (a == "--quiet") {
+            o.quiet = true;
+        } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
+            o.project = a;
+        } else {
+            std::fprintf(stderr, "Unbekannte Option: %s\n\n", a.c_str());
+            return false;
+        }
+    }
+    return !o.project.empty();
+}
+
+} // namespace
+
+int runCalc(const Args& args) {
+    CalcOptions o;
+    if (!parseCalcOptions(args, o)) {
+        printUsage(stderr);
+        return kExitUsage;
+    }
+    TerminalPrompt prompt;
+    auto project = std::make_unique<TProjekt>();
+    if (!loadProjectAnyForm(o.project, *project, prompt)) {
+        return kExitUsage;
+    }
+
+    TFormRechnen form;
+    TCalcThread::Options co;
+    co.pause = 0ms; // no pause between stages: nobody watches the progress
+    co.lowerPriority = false;
+    co.listener = &form;
+    TCalcThread calc(co);
+    form.attach(&calc);
+    form.CalcAllNew(*project);
+    if (!calc.waitUntilIdle(kCalcTimeout)) {
+        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
+                     static_cast<long long>(kCalcTimeout.count()));
+        return kExitFailed;
+    }
+    const bool valid = form.result && form.result->valid;
+    if (!o.quiet) {
+        for (const std::string& line : form.ErrMemo) {
+            std::printf("%s\n", terminalText(line).c_str());
+        }
+        // The error list ends with "Berechnung war erfolgreich." when every stage succeeded;
+        // otherwise the red status line follows, without its click hint.
+        if (!valid) {
+            std::printf("Berechnung fehlerhaft.\n");
+        }
+    }
+    if (!o.exportFile.empty()) {
+        if (!exportResults(o.exportFile, o.sections, *project, *form.result, prompt)) {
+            return kExitUsage;
+        }
+        if (!o.quiet) {
+            std::printf("Export geschrieben: %s\n", o.exportFile.c_str());
+        }
+    }
+    return valid ? kExitOk : kExitFailed;
+}
+
+} // namespace sonora::cli

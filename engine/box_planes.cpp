@@ -1,0 +1,114 @@
+#include "engine/box_planes.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "engine/box_interpolate.h"
+#include "engine/box_phase.h"
+#include "engine/box_sum.h"
+
+namespace sonora {
+
+namespace {
+
+using std::numbers::pi;
+
+constexpr int kAxisIndex = 180;                      // angle index of 0°
+constexpr double kDegree = std::numbers::pi / 180.0; // rad per degree
+constexpr int kWeights = DirectionWeights::kMax;
+
+// lgrad of the two halves of each plane: horizontal -A | +A, vertical -B | +B.
+constexpr double kLgrad[2][2] = {{pi / 2.0, 3.0 * pi / 2.0}, {pi, 0.0}};
+
+} // namespace
+
+PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
+    for (int plane = 0; plane < kPlanes; ++plane) {
+        for (int n = 0; n < kPlaneAngles; ++n) {
+            const double angle = (n - kAxisIndex) * kDegree;
+            const double bgrad = pi / 2.0 - std::abs(angle);
+            const double lgrad = kLgrad[plane][n < kAxisIndex ? 0 : 1];
+            for (int mode = 0; mode < 2; ++mode) {
+                const DirectionWeights w = directionWeights(bgrad, lgrad, mode == 1, false);
+                for (int k = 0; k < kWeights; ++k) {
+                    index_[plane][mode].push_back(k < w.count ? w.index[k] : 0);
+                    weight_[plane][mode].push_back(k < w.count ? w.weight[k] : 0.0);
+                }
+            }
+        }
+    }
+    for (int d = 0; d < kMaxChassis; ++d) {
+        if (networkAmp(res, d) < 0) {
+            continue;
+        }
+        Driver drv;
+        drv.d = d;
+        for (int s = 0; s < kSides; ++s) {
+            drv.mode[s] = usesFiveDegreeRings(p, d, s) ? 1 : 0;
+            const OutletPosition o = outletPosition(p, d, s);
+            for (int plane = 0; plane < kPlanes; ++plane) {
+                const double lateral = plane == 0 ? o.horizontal : o.vertical;
+                std::vector<double>& proj = drv.projection[plane][s];
+                proj.resize(kPlaneAngles);
+                for (int n = 0; n < kPlaneAngles; ++n) {
+                    // Same form as directionProjection: depth·cos θ + lateral·sin θ, with the
+                    // signed angle; at 0° exactly the depth.
+                    const double angle = (n - kAxisIndex) * kDegree;
+                    proj[n] = o.depth * std::cos(angle) + lateral * std::sin(angle);
+                }
+            }
+        }
+        drivers_.push_back(std::move(drv));
+    }
+    phase_.resize(kPlaneAngles);
+    for (int s = 0; s < kSides; ++s) {
+        cos_[s].resize(kPlaneAngles);
+        sin_[s].resize(kPlaneAngles);
+    }
+}
+
+void PlaneSummation::sum(TResult& res, int i, double f) {
+    const double k = phasePerMetre(f);
+    for (int plane = 0; plane < kPlanes; ++plane) {
+        Complex* out = plane == 0 ? res.fgang_box_h[i] : res.fgang_box_v[i];
+        for (int n = 0; n < kPlaneAngles; ++n) {
+            out[n] = Complex{0.0, 0.0};
+        }
+        for (const Driver& drv : drivers_) {
+            for (int s = 0; s < kSides; ++s) {
+                const double* proj = drv.projection[plane][s].data();
+                for (int n = 0; n < kPlaneAngles; ++n) {
+                    phase_[n] = k * proj[n];
+                }
+                sinCosArray(phase_.data(), cos_[s].data(), sin_[s].data(), kPlaneAngles);
+            }
+            const Complex* row0 = res.fgang_chas[drv.d][0][i];
+            const Complex* row1 = res.fgang_chas[drv.d][1][i];
+            const int* ix0 = index_[plane][drv.mode[0]].data();
+            const double* w0 = weight_[plane][drv.mode[0]].data();
+            const int* ix1 = index_[plane][drv.mode[1]].data();
+            const double* w1 = weight_[plane][drv.mode[1]].data();
+            for (int n = 0; n < kPlaneAngles; ++n) {
+                const int b = kWeights * n;
+                // applyWeights unrolled over the four padded entries, per side.
+                Complex v0, v1;
+                v0.re = w0[b] * row0[ix0[b]].re + w0[b + 1] * row0[ix0[b + 1]].re +
+                        w0[b + 2] * row0[ix0[b + 2]].re + w0[b + 3] * row0[ix0[b + 3]].re;
+                v0.im = w0[b] * row0[ix0[b]].im + w0[b + 1] * row0[ix0[b + 1]].im +
+                        w0[b + 2] * row0[ix0[b + 2]].im + w0[b + 3] * row0[ix0[b + 3]].im;
+                v1.re = w1[b] * row1[ix1[b]].re + w1[b + 1] * row1[ix1[b + 1]].re +
+                        w1[b + 2] * row1[ix1[b + 2]].re + w1[b + 3] * row1[ix1[b + 3]].re;
+                v1.im = w1[b] * row1[ix1[b]].im + w1[b + 1] * row1[ix1[b + 1]].im +
+                        w1[b + 2] * row1[ix1[b + 2]].im + w1[b + 3] * row1[ix1[b + 3]].im;
+                Complex r0, r1;
+                rotateByPair(v0, cos_[0][n], sin_[0][n], r0);
+                rotateByPair(v1, cos_[1][n], sin_[1][n], r1);
+                // Front and rear of one driver first, then onto the sum: the order of fgang_box.
+                out[n].re += r0.re + r1.re;
+                out[n].im += r0.im + r1.im;
+            }
+        }
+    }
+}
+
+} // namespace sonora

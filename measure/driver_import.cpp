@@ -1,0 +1,106 @@
+#include "measure/driver_import.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string_view>
+
+#include "storage/latin1.h"
+#include "storage/numbers.h"
+
+namespace sonora {
+
+namespace {
+
+// Lowest frequency of a stored level that "Pegel ändern" changes, Hz.
+constexpr double kLowestChangedFrequency = 0.001;
+// Entries a driver's curve takes from a ".lim" file; index 600 holds the terminating 0.
+constexpr int kMaxLimEntries = kCurvePoints - 1;
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+// Reads a number the user typed; false when the text holds no digit before the number's end or
+// the number is not finite.
+bool parseAnswer(const std::string& text, double& value) {
+    const ParseResult r = parseFloat(text);
+    const std::string_view consumed = std::string_view(text).substr(0, r.end);
+    if (consumed.find_first_of("0123456789") == std::string_view::npos || !std::isfinite(r.value)) {
+        return false;
+    }
+    value = r.value;
+    return true;
+}
+
+} // namespace
+
+bool importFrequencyResponseForDriver(const std::string& fileName, TChassis& chassis,
+                                      UserPrompt& prompt, const ChooseFile& chooseFile) {
+    const TextImportResult result =
+        importResponseText(ResponseKind::Frequency, fileName, chassis.fgangaf, chassis.fganga,
+                           chassis.fgangapf, chassis.fgangap, prompt, chooseFile);
+    if (!result.ok) {
+        return false;
+    }
+    if (result.wroteValues) {
+        // "%d" tells the value dialog that a whole number is expected.
+        std::string answer = "90";
+        double fileLevel = kReferenceLevelDb;
+        if (!prompt.askValue("Pegelanpassung",
+                             "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d", answer) ||
+            !parseAnswer(answer, fileLevel)) {
+            fileLevel = kReferenceLevelDb;
+        }
+        const double shift = kReferenceLevelDb - fileLevel;
+        for (int i = 0; i < result.records; ++i) {
+            chassis.fganga[i] += shift;
+        }
+    }
+    return true;
+}
+
+bool changeMeasuredLevel(TChassis& chassis, UserPrompt& prompt) {
+    std::string answer = "0";
+    double shift = 0.0;
+    if (!prompt.askValue(utf8ToLatin1("Pegeländerung"),
+                         utf8ToLatin1("Meßdaten im Pegel ändern [dB] %d"), answer) ||
+        !parseAnswer(answer, shift)) {
+        return false;
+    }
+    for (int i = 0; i < kCurvePoints && chassis.fgangaf[i] > 0.0; ++i) {
+        if (chassis.fgangaf[i] >= kLowestChangedFrequency) {
+            chassis.fganga[i] += shift;
+        }
+    }
+    return true;
+}
+
+int writeLimImpedance(const TLim& lim, TChassis& chassis) {
+    const int available = std::min(lim.nLimData, static_cast<int>(lim.LimData.size()));
+    int count = 0;
+    for (; count < available && count < kMaxLimEntries; ++count) {
+        const TLimRecord& r = lim.LimData[count];
+        if (!(r.f > 0.0f) || !std::isfinite(r.f) || !std::isfinite(r.z) ||
+            !std::isfinite(r.phase)) {
+            break;
+        }
+        chassis.fgangif[count] = r.f;
+        chassis.fgangipf[count] = r.f;
+        chassis.fgangi[count] = r.z;
+        chassis.fgangip[count] = static_cast<double>(r.phase) * kRadiansPerDegree;
+    }
+    chassis.fgangif[count] = 0.0;
+    chassis.fgangipf[count] = 0.0;
+    return count;
+}
+
+bool importLimForDriver(const std::string& fileName, TChassis& chassis, std::string& message) {
+    TLim lim;
+    if (!lim.Loadfromfile(fileName)) {
+        message = lim.message();
+        return false;
+    }
+    message.clear();
+    writeLimImpedance(lim, chassis);
+    return true;
+}
+
+} // namespace sonora

@@ -1,0 +1,157 @@
+// sonora-cli calc, info and convert on the bundled examples and on damaged files.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/cli_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using sonora::cli_test::CliRun;
+using sonora::cli_test::runCli;
+
+std::string quoted(const fs::path& p) {
+    return "\"" + p.string() + "\"";
+}
+
+std::string readAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const fs::path kExamples = SONORA_EXAMPLES_DIR;
+const fs::path kTwoWay = kExamples / "Projekte" / "Zweiwege geschlossen.LSP";
+
+class CliCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("sonora_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+};
+
+TEST_F(CliCommands, CalcOfEveryExampleIsValid) {
+    for (const char* name :
+         {"Zweiwege geschlossen.LSP", "Dreiwege Bassreflex.LSP", "Subwoofer Bandpass.LSP"}) {
+        for (const fs::path& p :
+             {kExamples / "Projekte" / name, kExamples / "Projekte" / "Text" / name}) {
+            const CliRun r = runCli("calc " + quoted(p));
+            EXPECT_EQ(r.exitCode, 0) << p << "\n" << r.out;
+            EXPECT_EQ(r.out, "Berechnung war erfolgreich.\n") << p;
+        }
+    }
+}
+
+TEST_F(CliCommands, CalcExportsTheChosenSections) {
+    const fs::path out = dir / "z.exp";
+    const CliRun r = runCli("calc " + quoted(kTwoWay) + " --export " + quoted(out) +
+                            " --sections box,ch-impedance --quiet");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "");
+    const std::string text = readAll(out);
+    EXPECT_EQ(text.rfind("// Export from Sonora ", 0), 0u);
+    EXPECT_NE(text.find("frequency response box"), std::string::npos);
+    EXPECT_EQ(text.find("frequency response horizontal"), std::string::npos);
+    // No number is ever written as inf or nan.
+    EXPECT_EQ(text.find("inf"), std::string::npos);
+    EXPECT_EQ(text.find("nan"), std::string::npos);
+
+    const CliRun bad = runCli("calc " + quoted(kTwoWay) + " --export " + quoted(out) +
+                              " --sections box,frobnicate");
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.out.find("frobnicate"), std::string::npos);
+}
+
+TEST_F(CliCommands, CalcRejectsFilesThatAreNoProjects) {
+    const fs::path junk = dir / "junk.LSP";
+    std::ofstream(junk) << "Das ist keine Projektdatei.";
+    CliRun r = runCli("calc " + quoted(junk));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("ist keine gültige Projektdatei dieser Version von Sonora."),
+              std::string::npos)
+        << r.out;
+    r = runCli("calc " + quoted(dir / "missing.LSP"));
+    EXPECT_EQ(r.exitCode, 2);
+    r = runCli("calc");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("Aufruf:"), std::string::npos);
+    // A project of a version this program does not read.
+    const fs::path future = dir / "future.LSP";
+    std::ofstream(future, std::ios::binary) << "## MyIniFile 1.0 by KT 2004 ##\r\n"
+                                               "#Header\r\nVersion=\t3000\r\n"
+                                               "#General\r\nnAmps=\t1\r\n";
+    r = runCli("calc " + quoted(future));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("Datei hat falsches Datenformat."), std::string::npos) << r.out;
+}
+
+TEST_F(CliCommands, CalcOfAFailingProjectListsTheStageAndExitsWith1) {
+    // The two-way in plain text with the woofer's resonance frequency made impossible.
+    std::string text = readAll(kExamples / "Projekte" / "Text" / "Zweiwege geschlossen.LSP");
+    const std::string key = "\r\nfs=\t38\r\n";
+    const std::size_t at = text.find(key);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, key.size(), "\r\nfs=\t-38\r\n");
+    const fs::path broken = dir / "broken.LSP";
+    std::ofstream(broken, std::ios::binary) << text;
+    const CliRun r = runCli("calc " + quoted(broken));
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("Fehler: Chassis 1: "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - std::string("Berechnung fehlerhaft.\n").size()),
+              "Berechnung fehlerhaft.\n");
+}
+
+TEST_F(CliCommands, InfoNamesFormVersionAndDrivers) {
+    CliRun r = runCli("info " + quoted(kExamples / "Projekte" / "Dreiwege Bassreflex.LSP"));
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Form:     komprimiert"), std::string::npos);
+    EXPECT_NE(r.out.find("Version:  2000"), std::string::npos);
+    EXPECT_NE(r.out.find("Chassis:  3"), std::string::npos);
+    EXPECT_NE(r.out.find("Chassis 3: Beispiel HT 25"), std::string::npos);
+    r = runCli("info " + quoted(kExamples / "Chassis" / "Text" / "Beispiel TT 20.LSC"));
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Form:     Text"), std::string::npos);
+    EXPECT_NE(r.out.find("Name:     Beispiel TT 20"), std::string::npos);
+    EXPECT_EQ(runCli("info " + quoted(dir / "none.LSC")).exitCode, 2);
+}
+
+TEST_F(CliCommands, ConvertRoundTripIsLossless) {
+    const fs::path plain = dir / "a.LSP", packed = dir / "b.LSP", again = dir / "c.LSP";
+    ASSERT_EQ(runCli("convert " + quoted(kTwoWay) + " " + quoted(plain) + " --plain").exitCode, 0);
+    ASSERT_EQ(runCli("convert " + quoted(plain) + " " + quoted(packed)).exitCode, 0);
+    ASSERT_EQ(runCli("convert " + quoted(packed) + " " + quoted(again) + " --plain").exitCode, 0);
+    EXPECT_EQ(readAll(plain), readAll(again));
+    EXPECT_EQ(readAll(plain),
+              readAll(kExamples / "Projekte" / "Text" / "Zweiwege geschlossen.LSP"));
+    EXPECT_EQ(readAll(packed), readAll(kTwoWay)); // our compressor is deterministic
+    EXPECT_EQ(runCli("convert " + quoted(plain)).exitCode, 2);
+}
+
+TEST_F(CliCommands, ExamplesAreWhatTheGeneratorWrites) {
+    const std::string cmd = std::string(SONORA_BIN_DIR) + "/sonora-make-examples " + quoted(dir);
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    int compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        const fs::path rel = fs::relative(entry.path(), dir);
+        EXPECT_EQ(readAll(entry.path()), readAll(kExamples / rel))
+            << rel << " differs: run build/bin/sonora-make-examples examples";
+        ++compared;
+    }
+    EXPECT_EQ(compared, 17); // 5 drivers and 3 projects in two forms, one part library
+}
+
+} // namespace
