@@ -134,8 +134,9 @@ bool compressCompandStream(const std::vector<std::uint8_t>& source,
     destination.assign(kCompandMarker, kCompandMarker + kCompandMarkerLength);
     BitWriter bits(destination);
     Encoder encoder(bits, messages, diagnostics);
-    // The window and hash chains take about 12 MB: kept off the stack.
-    auto finder = std::make_unique<MatchFinder>();
+    // The window and hash chains take up to about 8 MB: kept off the stack, and no larger than
+    // the input needs (a small file would otherwise pay for clearing all of it).
+    auto finder = std::make_unique<MatchFinder>(source.size());
     std::vector<PreCode> preCodes;
     std::size_t read = 0;
     for (;;) {

@@ -32,9 +32,9 @@ bool allowedMatch(int length, std::uint32_t distance) {
 
 } // namespace
 
-MatchFinder::MatchFinder()
-    : window_(kHistoryBytes + kChunkBytes), head_(kHashSize, -1),
-      prev_(kHistoryBytes + kChunkBytes, -1) {}
+MatchFinder::MatchFinder(std::size_t inputBytes)
+    : window_(std::max<std::size_t>(1, std::min(inputBytes, kHistoryBytes + kChunkBytes))),
+      head_(kHashSize, -1), prev_(window_.size(), -1) {}
 
 void MatchFinder::append(const std::uint8_t* data, std::size_t count) {
     if (count > 0) {

@@ -15,7 +15,8 @@ inline constexpr int kMaxCandidates = 32;
 // The window holds up to kHistoryBytes of history before the cursor plus the bytes of one chunk.
 class MatchFinder {
 public:
-    MatchFinder();
+    // `inputBytes`: the size of the whole input, which bounds the window that is ever needed.
+    explicit MatchFinder(std::size_t inputBytes = kHistoryBytes + kChunkBytes);
 
     // Appends `count` bytes behind the window's end; the caller keeps the unencoded bytes
     // (end() - cursor()) plus `count` within kChunkBytes.

@@ -75,9 +75,11 @@ std::string partLibrary() {
     std::string s;
     const auto line = [&](const std::string& kind, const std::string& label, double value,
                           double resistance = -1) {
-        s += kind + "\t" + label + "\t" + compactNumberText(kFileNumberWidth, value);
+        // Appended piece by piece: GCC 12 warns wrongly about "\t" + a temporary string.
+        s.append(kind).append("\t").append(label).append("\t");
+        s.append(compactNumberText(kFileNumberWidth, value));
         if (resistance >= 0) {
-            s += "\t" + compactNumberText(kFileNumberWidth, resistance);
+            s.append("\t").append(compactNumberText(kFileNumberWidth, resistance));
         }
         s += "\r\n";
     };
