@@ -198,7 +198,10 @@ bool collectResults(const CrossoverNetwork& net, int freqIndex,
             CMul(ws.x[j], impedanz_ch[e.chassisnr][freqIndex], ws.driverVoltage[j]);
             finite = finite && isFinite(ws.driverVoltage[j]);
         } else if (e.typ == kPartAmplifier) {
-            Complex admittance = ws.x[j];
+            // The source's current runs against its own stamp (x = -1/Z for a load in the same
+            // orientation): its negative is the admittance the amplifier sees, so that the
+            // impedance comes out with the sign of the load and its phase is the load's phase.
+            Complex admittance{-ws.x[j].re, -ws.x[j].im};
             if (isZero(admittance)) {
                 admittance = Complex{kVanishing, 0.0};
             }

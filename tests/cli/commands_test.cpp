@@ -1,9 +1,12 @@
 // sonora-cli calc, info and convert on the bundled examples and on damaged files.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +74,59 @@ TEST_F(CliCommands, CalcExportsTheChosenSections) {
                               " --sections box,frobnicate");
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.out.find("frobnicate"), std::string::npos);
+}
+
+// The first rows of the two-way example's export against a reference kept in tests/cli/data.
+// How the reference was checked by hand: the frequencies are the grid 20 Hz · 1000^(i/249)
+// (20, 20,563, 21,141); the woofer's impedance at 20 Hz, 6,6942 Ohm at 25,287°, and the
+// network give the amplifier's load by hand: coil 0,3 + j0,0905 Ohm in series with the woofer
+// parallel to 5,6 µF (-j1421 Ohm), all parallel to the tweeter branch (about -j1061 Ohm):
+// 6,412 + j2,900 Ohm = 7,037 Ohm at 24,33°, as in the last two columns. The tweeter's 4,7019 Ohm
+// at 1,22° is its 4,7 Ohm voice coil far below resonance. The 30° columns of a driver pair
+// centred on the baffle are mirror images around 0° (the box is left-right symmetric).
+TEST_F(CliCommands, ExportOfTheTwoWayMatchesItsReference) {
+    const fs::path out = dir / "z.exp";
+    const CliRun r = runCli("calc " + quoted(kTwoWay) + " --export " + quoted(out) +
+                            " --sections box,box-h30,ch-impedance,amp-impedance --quiet");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    std::istringstream got(readAll(out));
+    std::istringstream want(readAll(fs::path(SONORA_TEST_DATA_DIR) / "zweiwege_export_head.exp"));
+    std::string g, w;
+    int lines = 0;
+    while (std::getline(want, w)) {
+        ASSERT_TRUE(std::getline(got, g));
+        EXPECT_EQ(g, w) << "line " << lines + 1;
+        ++lines;
+    }
+    EXPECT_EQ(lines, 9);
+    // Columns per section from the title line: the frequency, then 2 for the box on axis, 24 for
+    // the twelve 30° directions, 2 per driver impedance and 2 for the amplifier.
+    std::istringstream titles(readAll(out));
+    std::string line;
+    for (int i = 0; i < 3; ++i) {
+        std::getline(titles, line);
+    }
+    line.erase(line.find_last_not_of('\r') + 1); // lines end with CR LF
+    std::vector<std::size_t> starts;
+    std::size_t column = 0;
+    for (std::size_t at = 0; at <= line.size(); ++at) {
+        if (at == line.size() || line[at] == '\t') {
+            ++column;
+        } else if (at == 0 || line[at - 1] == '\t') {
+            starts.push_back(column);
+        }
+    }
+    EXPECT_EQ(starts, (std::vector<std::size_t>{1, 3, 27, 29, 31}));
+    // Every data line has the same number of fields: 1 + 2 + 24 + 2 + 2 + 2.
+    int rows = 0;
+    for (int i = 0; i < 3; ++i) {
+        std::getline(titles, line);
+    }
+    while (std::getline(titles, line)) {
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 32) << line;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 250);
 }
 
 TEST_F(CliCommands, CalcRejectsFilesThatAreNoProjects) {

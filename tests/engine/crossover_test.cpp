@@ -295,10 +295,30 @@ TEST(CrossoverSolve, VoltageDivider) {
     const double rp = r2 * rd / (r2 + rd);
     for (int i = 0; i < b.points(); ++i) {
         EXPECT_TRUE(near(b.fgang_weiche[0][i], rp / (r1 + rp), i));
-        // The source's current runs against its own stamp: the load appears with inverted sign.
-        EXPECT_TRUE(near(b.impedanz_box[i], -(r1 + rp), i));
+        // The amplifier sees the load itself, with the load's sign and phase.
+        EXPECT_TRUE(near(b.impedanz_box[i], r1 + rp, i));
     }
     EXPECT_TRUE(same(b.impedanz_box[b.points()], kUntouched)); // nothing past the grid
+
+    // "Polung negativ" at the amplifier, or the source drawn the other way round, inverts the
+    // driver's voltage but not the load the amplifier sees.
+    for (const bool swapped : {false, true}) {
+        Bench r;
+        if (swapped) {
+            r.source(0, 1);
+        } else {
+            r.source(1, 0, kReversed);
+        }
+        r.add(kPartResistor, 1, 2, r1);
+        r.add(kPartResistor, 2, 0, r2);
+        r.driver(0, 2, 0);
+        r.driverImpedance(0, rd, 0.0);
+        ASSERT_EQ(r.run(), CrossoverStatus::Ok);
+        for (int i = 0; i < r.points(); ++i) {
+            EXPECT_TRUE(near(r.fgang_weiche[0][i], -rp / (r1 + rp), i)) << swapped;
+            EXPECT_TRUE(near(r.impedanz_box[i], r1 + rp, i)) << swapped;
+        }
+    }
 }
 
 TEST(CrossoverSolve, SecondOrderLowPass) {
@@ -316,7 +336,7 @@ TEST(CrossoverSolve, SecondOrderLowPass) {
         const Cx zc = 1.0 / Cx(0.0, w * c);
         const Cx zp = zc * rd / (zc + rd);
         EXPECT_TRUE(near(b.fgang_weiche[4][i], zp / (zl + zp), i));
-        EXPECT_TRUE(near(b.impedanz_box[i], -(zl + zp), i));
+        EXPECT_TRUE(near(b.impedanz_box[i], zl + zp, i));
     }
 }
 
@@ -331,7 +351,7 @@ TEST(CrossoverSolve, ZobelMakesTheLoadFlat) {
     b.add(kPartCapacitor, 3, 0, le / (re * re));
     ASSERT_EQ(b.run(), CrossoverStatus::Ok);
     for (int i = 0; i < b.points(); ++i) {
-        EXPECT_TRUE(near(b.impedanz_box[i], -re, i));
+        EXPECT_TRUE(near(b.impedanz_box[i], re, i));
         EXPECT_TRUE(near(b.fgang_weiche[2][i], 1.0, i));
     }
 }
@@ -394,7 +414,7 @@ TEST(CrossoverSolve, ZeroCoilDisconnectsItsBranch) {
     for (int i = 0; i < b.points(); ++i) {
         EXPECT_LT(std::abs(cx(b.fgang_weiche[0][i])), 1e-12) << i;
         EXPECT_TRUE(near(b.fgang_weiche[1][i], 1.0, i));
-        EXPECT_TRUE(near(b.impedanz_box[i], -rd1, i)); // only the connected driver loads it
+        EXPECT_TRUE(near(b.impedanz_box[i], rd1, i)); // only the connected driver loads it
     }
 }
 
@@ -413,7 +433,7 @@ TEST(CrossoverSolve, TwoDriversGetIndependentVoltages) {
     for (int i = 0; i < b.points(); ++i) {
         EXPECT_TRUE(near(b.fgang_weiche[3][i], 1.0, i));
         EXPECT_TRUE(near(b.fgang_weiche[7][i], rd7 / (rs + rd7), i));
-        EXPECT_TRUE(near(b.impedanz_box[i], -(rd3 * (rs + rd7) / (rd3 + rs + rd7)), i));
+        EXPECT_TRUE(near(b.impedanz_box[i], rd3 * (rs + rd7) / (rd3 + rs + rd7), i));
         EXPECT_TRUE(same(b.fgang_weiche[5][i], kUntouched));
     }
 }
@@ -601,7 +621,7 @@ TEST(CrossoverSolve, RandomNetworksMatchNodalAnalysis) {
                     intoNetwork -= current;
                 }
             }
-            EXPECT_TRUE(near(b.impedanz_box[i], -1.0 / intoNetwork, i)) << "trial " << trial;
+            EXPECT_TRUE(near(b.impedanz_box[i], 1.0 / intoNetwork, i)) << "trial " << trial;
         }
     }
 }
@@ -765,7 +785,7 @@ TEST_F(CrossoverStage, SolvesANetworkDrawnOnTheGrid) {
         const Cx zc = 1.0 / Cx(0.0, w * c);
         const Cx zp = zc * zd / (zc + zd);
         EXPECT_TRUE(near(res.fgang_weiche[kChassis][i], zp / (zl + zp), i));
-        EXPECT_TRUE(near(res.impedanz_box[kAmp][i], -(zl + zp), i));
+        EXPECT_TRUE(near(res.impedanz_box[kAmp][i], zl + zp, i));
         EXPECT_TRUE(same(res.impedanz_box[0][i], kUntouched));
     }
     EXPECT_EQ(text(0), "F");
