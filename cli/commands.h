@@ -17,6 +17,7 @@ int runInfo(const Args& args);
 int runConvert(const Args& args);
 int runImport(const Args& args);
 int runPir(const Args& args);
+int runCalculator(const Args& args);
 
 void printUsage(std::FILE* out);
 

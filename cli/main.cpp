@@ -26,6 +26,11 @@ void printUsage(std::FILE* out) {
         "              Messkurven in die Chassisdatei übernehmen (wie im Chassiseditor)\n"
         "  pir DATEI.pir [--window L,H] [--points N --from F --to F]\n"
         "              Frequenzgang einer Impulsantwort als Tabelle ausgeben\n"
+        "  rechner SEITE [--FELD WERT ...]\n"
+        "              Gehäuse- und Weichenrechner; SEITE: geschlossen, bassreflex,\n"
+        "              alternativ, ebp, kanal, weiche, spannungsteiler,\n"
+        "              spannungsteiler-rueck, impedanzkorrektur; FELD wie auf der Seite\n"
+        "              (ohne FELD: die Felder der Seite werden bei falscher Eingabe genannt)\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -71,6 +76,9 @@ int main(int argc, char** argv) {
     }
     if (command == "pir") {
         return runPir(rest);
+    }
+    if (command == "rechner") {
+        return runCalculator(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);

@@ -210,4 +210,24 @@ TEST_F(CliCommands, ExamplesAreWhatTheGeneratorWrites) {
     EXPECT_EQ(compared, 17); // 5 drivers and 3 projects in two forms, one part library
 }
 
+TEST_F(CliCommands, CalculatorPagesPrintTheirResultLines) {
+    // The closed box of the worked example: Qts 0,4, Vas 80 l, fs 35 Hz, Qtc 0,7.
+    CliRun r = runCli("rechner geschlossen --qts 0,4 --vas 80 --fs 35 --qtc 0.7");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "Berechnetes Volumen: 38,788 Liter\n"
+                     "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz\n");
+    // First order at 1 kHz into 8 Ohm: L = R/omega = 1.2732 mH, C = 1/(R omega) = 19.894 uF.
+    r = runCli("rechner weiche --fc 1000 --rl 8 --rh 8");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("L = 1,273 mH"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("C = 19,89 µF"), std::string::npos) << r.out;
+    r = runCli("rechner impedanzkorrektur --rdc 6,8 --le 0,8");
+    EXPECT_NE(r.out.find("C = 17,3 µF"), std::string::npos) << r.out; // Le / Rdc^2
+    for (const char* bad : {"rechner", "rechner kuehlschrank", "rechner geschlossen --frob 1",
+                            "rechner weiche --fc"}) {
+        EXPECT_EQ(runCli(bad).exitCode, 2) << bad;
+    }
+    EXPECT_NE(runCli("rechner geschlossen --frob 1").out.find("--qtc"), std::string::npos);
+}
+
 } // namespace
