@@ -1,0 +1,46 @@
+#include "optimizer/opti_memo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace sonora {
+
+namespace {
+
+constexpr int kLineBuffer = 64; // longest line: 20 characters of label and a %8.3f number
+
+std::string line(const char* label, double x) {
+    char buf[kLineBuffer];
+    std::snprintf(buf, sizeof buf, "%s = %8.3f", label, x);
+    return buf;
+}
+
+constexpr double kChartBase = 115; // pixel row of grade 0
+constexpr double kChartScale = 15; // pixels per grade unit
+
+} // namespace
+
+std::string gradeLines(const TBewertungen& g) {
+    return line("Note Impedanz    ", g.Note_I) + "\r\n" + line("Note Frequenzgang", g.Note_F) +
+           "\r\n" + line("Note Wirkungsgrad", g.Note_W) + "\r\n" +
+           line("Note Phase       ", g.Note_Ph) + "\r\n" + line("Note Arb.-Bereich", g.Note_AB) +
+           "\r\n" + line("Note gesamt      ", g.Note);
+}
+
+void OptiHistory::append(const TBewertungen& g) {
+    const OptiHistoryEntry e{g.Note, g.Note_F, g.Note_W, g.Note_I, g.Note_Ph};
+    if (nnhist < kMaxEntries) {
+        nhist[static_cast<std::size_t>(nnhist++)] = e;
+        return;
+    }
+    // Full: the new entry goes to the last slot, then everything moves down by one.
+    nhist[kMaxEntries] = e;
+    std::move(nhist.begin() + 1, nhist.end(), nhist.begin());
+}
+
+int historyChartY(double grade) {
+    return static_cast<int>(std::lround(kChartBase - kChartScale * grade));
+}
+
+} // namespace sonora

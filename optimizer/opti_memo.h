@@ -1,0 +1,38 @@
+// What the optimizer window shows of a run: the six grade lines and the history of grades.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "optimizer/rating.h"
+
+namespace sonora {
+
+// Six lines "Note Impedanz     = %8.3f" ... "Note gesamt       = %8.3f", joined by "\r\n".
+std::string gradeLines(const TBewertungen& grades);
+
+// One history entry: Note, Note_F, Note_W, Note_I, Note_Ph.
+struct OptiHistoryEntry {
+    double Note = 0, Note_F = 0, Note_W = 0, Note_I = 0, Note_Ph = 0;
+};
+
+// The grade history, at most 250 entries: a new entry beyond that drops the oldest.
+class OptiHistory {
+public:
+    static constexpr int kSlots = 251;      // nhist
+    static constexpr int kMaxEntries = 250; // entries it holds at most
+
+    void clear() { nnhist = 0; }
+    void append(const TBewertungen& grades);
+    int size() const { return nnhist; }
+    const OptiHistoryEntry& operator[](int i) const { return nhist[static_cast<std::size_t>(i)]; }
+
+private:
+    std::array<OptiHistoryEntry, kSlots> nhist{};
+    int nnhist = 0;
+};
+
+// Vertical pixel of a grade in the history chart (one pixel per entry across).
+int historyChartY(double grade);
+
+} // namespace sonora
