@@ -1,5 +1,6 @@
 // sonora-cli calc: read a project in any form, compute it completely, print the error list and
-// the final message as the main window shows them, and optionally export the results.
+// the final message as the main window shows them, and optionally export the results and draw the
+// result charts into PNG files.
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,10 @@
 #include "cli/terminal_prompt.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
+
+#ifdef SONORA_CLI_PLOTS
+#include "app/ui/plot_export.h"
+#endif
 
 namespace sonora::cli {
 
@@ -23,6 +28,7 @@ struct CalcOptions {
     std::string project;
     std::string exportFile;
     std::string sections;
+    std::string plotFolder;
     bool quiet = false;
 };
 
@@ -31,6 +37,8 @@ bool parseCalcOptions(const Args& args, CalcOptions& o) {
         const std::string& a = args[i];
         if ((a == "--export" || a == "--sections") && i + 1 < args.size()) {
             (a == "--export" ? o.exportFile : o.sections) = args[++i];
+        } else if (a == "--plots" && i + 1 < args.size() && !args[i + 1].empty()) {
+            o.plotFolder = args[++i];
         } else if (a == "--quiet") {
             o.quiet = true;
         } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
@@ -41,6 +49,27 @@ bool parseCalcOptions(const Args& args, CalcOptions& o) {
         }
     }
     return !o.project.empty();
+}
+
+// The charts of the result as PNG files in `folder`; false with the reasons on standard error.
+bool writePlots(const std::string& folder, const TProjekt& project, const TResult& result,
+                bool quiet) {
+#ifdef SONORA_CLI_PLOTS
+    const ui::PlotExport plots = ui::writeResultPlots(project, result, folder);
+    for (const std::string& error : plots.errors) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+    }
+    if (!quiet) {
+        for (const std::string& file : plots.files) {
+            std::printf("Diagramm geschrieben: %s\n", file.c_str());
+        }
+    }
+    return plots.ok();
+#else
+    (void)folder, (void)project, (void)result, (void)quiet;
+    std::fprintf(stderr, "--plots: sonora-cli ist ohne die Qt-Diagramme gebaut.\n");
+    return false;
+#endif
 }
 
 } // namespace
@@ -88,6 +117,9 @@ int runCalc(const Args& args) {
         if (!o.quiet) {
             std::printf("Export geschrieben: %s\n", o.exportFile.c_str());
         }
+    }
+    if (!o.plotFolder.empty() && !writePlots(o.plotFolder, *project, *form.result, o.quiet)) {
+        return kExitUsage;
     }
     return valid ? kExitOk : kExitFailed;
 }

@@ -18,6 +18,9 @@ int runConvert(const Args& args);
 int runImport(const Args& args);
 int runPir(const Args& args);
 int runCalculator(const Args& args);
+int runOptimize(const Args& args);
+int runCrossings(const Args& args);
+int runDirectivity(const Args& args);
 
 void printUsage(std::FILE* out);
 

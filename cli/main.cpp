@@ -13,9 +13,17 @@ void printUsage(std::FILE* out) {
         out,
         "Aufruf: sonora-cli BEFEHL ...\n"
         "\n"
-        "  calc PROJEKT [--export DATEI] [--sections LISTE] [--quiet]\n"
+        "  calc PROJEKT [--export DATEI] [--sections LISTE] [--plots ORDNER] [--quiet]\n"
         "              Projekt vollständig berechnen, Fehlerliste ausgeben;\n"
         "              Exit-Code 0 gültig, 1 Berechnung fehlerhaft, 2 Datei-/Aufruffehler\n"
+        "              --plots: die Diagramme als PNG-Dateien in ORDNER, benannt nach\n"
+        "              ihrem Titel (Umlaute und ß als ae, oe, ue, ss, andere Zeichen als _):\n"
+        "              Frequenzgang_Gesamtbox.png, Phasengaenge.png,\n"
+        "              Richtungen_vorne_und_verschiedene_Winkel_nach_oben.png (_unten,\n"
+        "              _links, _rechts), Maximale_eff_Eingangsspannung.png,\n"
+        "              Maximaler_Pegel.png, Effektivspannung_an_den_Chassis.png,\n"
+        "              Buendelungsmass.png, Gruppenlaufzeit.png,\n"
+        "              Richtungs-Sonogramm_horizontal.png (_vertikal), Polarplots.png\n"
         "  info DATEI  Form, Version, Anzahlen und Chassisnamen einer Projekt- oder\n"
         "              Chassisdatei ausgeben\n"
         "  convert EIN AUS [--plain|--compressed]\n"
@@ -31,6 +39,28 @@ void printUsage(std::FILE* out) {
         "              alternativ, ebp, kanal, weiche, spannungsteiler,\n"
         "              spannungsteiler-rueck, impedanzkorrektur; FELD wie auf der Seite\n"
         "              (ohne FELD: die Felder der Seite werden bei falscher Eingabe genannt)\n"
+        "  optimize PROJEKT --out DATEI [--resistors E6|E12|manual]\n"
+        "           [--capacitors E6|E12|manual] [--max-seconds N] [--slider NAME=POS ...]\n"
+        "           [--mark resistors|all]\n"
+        "              markierte Bauteile optimieren, Noten nach dem Start und jedem\n"
+        "              Durchgang ausgeben, bestes Projekt nach DATEI schreiben;\n"
+        "              festgelegte Bauteile auf E6/E12 runden, bei manual (und Spulen)\n"
+        "              bleibt der Wert des Optimierers; --max-seconds bricht ab wie\n"
+        "              \"Optimierung abbrechen\"; --mark beantwortet die Frage, wenn nichts\n"
+        "              markiert ist (sonst Ende mit Exit-Code 2)\n"
+        "              NAME=POS: Schieber des Optimierers, Position wie im Fenster\n"
+        "              (Voreinstellung in Klammern): min-impedanz 0..8 (5),\n"
+        "              maximalpegel 0..10 (6), bass 0..6 (3), hoehen 0..6 (3),\n"
+        "              frequenzgaenge 0..10 (0), energie 0..10 (6), arbeitsbereich 0..10 (10)\n"
+        "  trennfrequenzen PROJEKT --gruppe1 LISTE --gruppe2 LISTE\n"
+        "              Trennfrequenzen zwischen zwei Chassisgruppen nach vollständiger\n"
+        "              Berechnung; LISTE: Chassisnummern ab 1, durch Komma getrennt\n"
+        "  richtwirkung PROJEKT [--vertikal] [--frequenz F]\n"
+        "              Polarpegel beider Ebenen bei der Rasterfrequenz nahe F (Vorgabe\n"
+        "              1000 Hz): Zeile \"Frequenz: F Hz\", dann 361 Zeilen Winkel -180..180,\n"
+        "              Pegel horizontal, Pegel vertikal in dB (Tab-getrennt, Zahlen wie in\n"
+        "              den Dateien: Dezimalkomma, höchstens 10 Zeichen); --vertikal: dazu\n"
+        "              4. Spalte vertikaler Richtungsplot, dB relativ zu 0°\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -79,6 +109,15 @@ int main(int argc, char** argv) {
     }
     if (command == "rechner") {
         return runCalculator(rest);
+    }
+    if (command == "optimize") {
+        return runOptimize(rest);
+    }
+    if (command == "trennfrequenzen") {
+        return runCrossings(rest);
+    }
+    if (command == "richtwirkung") {
+        return runDirectivity(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);

@@ -10,7 +10,6 @@ namespace sonora {
 
 namespace {
 
-enum NoMarkAnswer { kMarkResistors = 1, kMarkAllParts = 2, kMarkMyself = 3 };
 enum RetryAnswer { kRetry = 1, kGiveUp = 2 };
 enum YesNo { kYes = 1, kNo = 2 };
 
@@ -39,7 +38,7 @@ bool somethingMarked(TProjekt& project, UserPrompt& prompt) {
             return false;
         }
         const int answer =
-            ask(prompt, "Es wurden keine Bauteile zur Optimierung markiert. Was soll geschehen?",
+            ask(prompt, kNoMarksQuestion,
                 "alle Widerstände markieren|alle Bauteile markieren|Bauteile im Weicheneditor "
                 "selbst markieren",
                 kMarkMyself);
@@ -68,7 +67,15 @@ void markAllParts(TProjekt& project, bool onlyResistors) {
 
 bool optimizerStartChecks(TProjekt& project, const TCalcThread& interactive, bool optimizerRunning,
                           UserPrompt& prompt, const std::function<void()>& rememberReference) {
-    while (interactive.isRunning()) {
+    return optimizerStartChecks(
+        project, [&interactive] { return interactive.isRunning(); }, optimizerRunning, prompt,
+        rememberReference);
+}
+
+bool optimizerStartChecks(TProjekt& project, const std::function<bool()>& interactiveRunning,
+                          bool optimizerRunning, UserPrompt& prompt,
+                          const std::function<void()>& rememberReference) {
+    while (interactiveRunning && interactiveRunning()) {
         if (ask(prompt, "Rechnung muss erst beendet sein.", "&nochmal versuchen|abbrechen",
                 kGiveUp) != kRetry) {
             return false;

@@ -13,9 +13,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kStartPoll = 100ms;      // the thread looks for a start or termination
 constexpr auto kStartDesignPoll = 80ms; // polls while the start design is calculated
-constexpr int kStartDesignPolls = 1790; // about 143 s before the start design times out
 constexpr auto kStepPoll = 10ms;        // polls while a step's candidates are calculated
-constexpr int kStepPolls = 3000;        // about 30 s before a step times out
 constexpr auto kStartIdlePoll = 500ms;  // start() waits for busy run objects in these slices
 constexpr int kPermille = 1000;         // full progress bar
 constexpr int kSmoothKeep = 99;         // start progress: 99 % old value, 1 % full bar
@@ -215,7 +213,7 @@ bool TOptiThread::startCalculation() {
         *r.calc->aktProjekt = *Merkprojekt;
     }
     startObjects({0, 1, 2});
-    return waitObjects({0, 1, 2}, kStartDesignPoll, kStartDesignPolls, [this] {
+    return waitObjects({0, 1, 2}, kStartDesignPoll, options_.startDesignPolls, [this] {
         setProgress((kSmoothKeep * pbtag.load() + kPermille) / kSmoothDivisor);
     });
 }
@@ -361,8 +359,8 @@ TOptiThread::PassEnd TOptiThread::runPass(int pass) {
         } else {
             startObjects({1, 2});
         }
-        const bool ok = withBest ? waitObjects({0, 1, 2}, kStepPoll, kStepPolls)
-                                 : waitObjects({1, 2}, kStepPoll, kStepPolls);
+        const bool ok = withBest ? waitObjects({0, 1, 2}, kStepPoll, options_.stepPolls)
+                                 : waitObjects({1, 2}, kStepPoll, options_.stepPolls);
         if (!ok) {
             return PassEnd::WaitFailed;
         }
@@ -419,7 +417,7 @@ bool TOptiThread::fixOnePart() {
     options_.host->Choosefixpart(fixpart);
     part = fixpart;
     startObjects({kBest});
-    if (!waitObjects({kBest}, kStepPoll, kStepPolls)) {
+    if (!waitObjects({kBest}, kStepPoll, options_.stepPolls)) {
         return false;
     }
     removeOptiValue(OptiValues, candidate);

@@ -15,6 +15,9 @@ packages=(
     clang
     zlib1g-dev
     libfftw3-dev
+    qt6-base-dev
+    qt6-svg-dev
+    libqcustomplot-dev
 )
 
 missing=()

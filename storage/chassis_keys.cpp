@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/voice_coil_fit.h"
+#include "storage/ini_read.h"
 #include "storage/my_ini_file.h"
 
 namespace sonora {
@@ -90,12 +91,6 @@ std::string oneLine(std::string_view text) {
     std::replace(s.begin(), s.end(), '\r', ' ');
     std::replace(s.begin(), s.end(), '\n', ' ');
     return s;
-}
-
-// A number that reads as NaN or infinite takes the key's default.
-double readFloat(TMyIniFile& ini, const std::string& section, const char* key, double def) {
-    const double v = ini.ReadFloat(section, key, def);
-    return std::isfinite(v) ? v : def;
 }
 
 // Entries that read as NaN or infinite become 0 (a frequency of 0 ends the curve).
@@ -304,20 +299,20 @@ void readChassisKeys(TMyIniFile& ini, const std::string& section, int version, T
     }
     c.fgang_which = toInt16(fgang);
 
-    c.fs = readFloat(ini, s, "fs", 0.0);
-    c.qes = readFloat(ini, s, "Qes", 0.0);
-    c.qms = readFloat(ini, s, "Qms", 0.0);
-    c.vas = readFloat(ini, s, "Vas", 0.0);
-    c.Rdc = readFloat(ini, s, "Re", 0.0);
-    c.Le = readFloat(ini, s, "Le", 0.0);
-    c.Re2 = readFloat(ini, s, "Re2", rules.re2);
-    c.Le2 = readFloat(ini, s, "Le2", rules.le2);
-    c.Re3 = readFloat(ini, s, "Re3", rules.re3);
-    c.Le3 = readFloat(ini, s, "Le3", rules.le3);
-    c.Sd = readFloat(ini, s, "Amem", 0.0);
-    c.xlin = readFloat(ini, s, "xlin", 0.0);
-    c._xMax = readFloat(ini, s, "xmax", 0.0);
-    c.seo = readFloat(ini, s, "seo", 0.0);
+    c.fs = readFiniteFloat(ini, s, "fs", 0.0);
+    c.qes = readFiniteFloat(ini, s, "Qes", 0.0);
+    c.qms = readFiniteFloat(ini, s, "Qms", 0.0);
+    c.vas = readFiniteFloat(ini, s, "Vas", 0.0);
+    c.Rdc = readFiniteFloat(ini, s, "Re", 0.0);
+    c.Le = readFiniteFloat(ini, s, "Le", 0.0);
+    c.Re2 = readFiniteFloat(ini, s, "Re2", rules.re2);
+    c.Le2 = readFiniteFloat(ini, s, "Le2", rules.le2);
+    c.Re3 = readFiniteFloat(ini, s, "Re3", rules.re3);
+    c.Le3 = readFiniteFloat(ini, s, "Le3", rules.le3);
+    c.Sd = readFiniteFloat(ini, s, "Amem", 0.0);
+    c.xlin = readFiniteFloat(ini, s, "xlin", 0.0);
+    c._xMax = readFiniteFloat(ini, s, "xmax", 0.0);
+    c.seo = readFiniteFloat(ini, s, "seo", 0.0);
     c.useFGangA = ini.ReadBool(s, "useFgangA", false);
     c.useFGangAP = ini.ReadBool(s, "useFgangAP", false);
     c.useFGangA2fs = ini.ReadBool(s, "useFgangA2fs", false);
@@ -371,26 +366,26 @@ void readChassisKeys(TMyIniFile& ini, const std::string& section, int version, T
         degreesToRadians(c.Richt.fgangpu[k], read, std::numbers::pi);
     }
 
-    c.ZNenn = readFloat(ini, s, "_ZNenn", 0.0);
-    c._PNorm = readFloat(ini, s, "_PNorm", 0.0);
-    c.Pmax = readFloat(ini, s, "_PMax", 0.0);
-    c._Hvc = readFloat(ini, s, "_Hvc", 0.0);
-    c._Dvc = readFloat(ini, s, "_Dvc", 0.0);
-    c._Hpp = readFloat(ini, s, "_Hpp", 0.0);
-    c._Bl = readFloat(ini, s, "_Bl", 0.0);
-    c._SPL = readFloat(ini, s, "_SPL", 0.0);
-    c._le = readFloat(ini, s, "_Le", 0.0);
-    c._Mmd = readFloat(ini, s, "_Mmd", 0.0);
+    c.ZNenn = readFiniteFloat(ini, s, "_ZNenn", 0.0);
+    c._PNorm = readFiniteFloat(ini, s, "_PNorm", 0.0);
+    c.Pmax = readFiniteFloat(ini, s, "_PMax", 0.0);
+    c._Hvc = readFiniteFloat(ini, s, "_Hvc", 0.0);
+    c._Dvc = readFiniteFloat(ini, s, "_Dvc", 0.0);
+    c._Hpp = readFiniteFloat(ini, s, "_Hpp", 0.0);
+    c._Bl = readFiniteFloat(ini, s, "_Bl", 0.0);
+    c._SPL = readFiniteFloat(ini, s, "_SPL", 0.0);
+    c._le = readFiniteFloat(ini, s, "_Le", 0.0);
+    c._Mmd = readFiniteFloat(ini, s, "_Mmd", 0.0);
     readText(ini, s, "_fu", c._fu);
     readText(ini, s, "_fo", c._fo);
-    c._magind = readFloat(ini, s, "_magind", 0.0);
-    c._magflu = readFloat(ini, s, "_magflu", 0.0);
+    c._magind = readFiniteFloat(ini, s, "_magind", 0.0);
+    c._magflu = readFiniteFloat(ini, s, "_magflu", 0.0);
     readText(ini, s, "_bnr", c._bnr);
     c.OriginalTarvelo = ini.ReadString(s, "_hst", kNoMakerMark) == kMakerMark;
     readText(ini, s, "_Da", c._Da);
-    c._Etiefe = readFloat(ini, s, "_Etiefe", 0.0);
-    c._Ausschn = readFloat(ini, s, "_Ausschn", 0.0);
-    c._Gewicht = readFloat(ini, s, "_Gewicht", 0.0);
+    c._Etiefe = readFiniteFloat(ini, s, "_Etiefe", 0.0);
+    c._Ausschn = readFiniteFloat(ini, s, "_Ausschn", 0.0);
+    c._Gewicht = readFiniteFloat(ini, s, "_Gewicht", 0.0);
     c.Filters = ini.ReadInteger(s, "Filters", kDefaultFilters);
     readText(ini, s, "pubdate", c.pubdate, kDefaultPubdate);
     readText(ini, s, "OrgFilename", c.orgfilename);

@@ -16,6 +16,7 @@
 #include "storage/chassis_keys.h"
 #include "storage/compand.h"
 #include "storage/file_io.h"
+#include "storage/ini_read.h"
 #include "storage/latin1.h"
 #include "storage/my_ini_file.h"
 
@@ -71,11 +72,6 @@ const TAnzOption& optionDefaults() {
 
 std::string num(int n) {
     return std::to_string(n);
-}
-
-double readFinite(TMyIniFile& ini, const std::string& section, const std::string& key, double def) {
-    const double v = ini.ReadFloat(section, key, def);
-    return std::isfinite(v) ? v : def;
 }
 
 template <class T> T clampToType(std::int32_t v) {
@@ -251,8 +247,8 @@ void writeSchallwand(TMyIniFile& ini, const TSchallwand& w, int n) {
 // ---- reading ----
 
 void readOption(TMyIniFile& ini, TProjekt& p, int version, UserPrompt& prompt) {
-    p.fMin = readFinite(ini, "Option", "fMin", kDefaultFMin);
-    p.fMax = readFinite(ini, "Option", "fMax", kDefaultFMax);
+    p.fMin = readFiniteFloat(ini, "Option", "fMin", kDefaultFMin);
+    p.fMax = readFiniteFloat(ini, "Option", "fMax", kDefaultFMax);
     // A grid must rise from a positive frequency; a non-positive fMin would make it NaN.
     if (p.fMin >= p.fMax || p.fMin <= 0) {
         p.fMin = kDefaultFMin;
@@ -266,8 +262,8 @@ void readOption(TMyIniFile& ini, TProjekt& p, int version, UserPrompt& prompt) {
                            " Frequenzen. Anzahl der Frequenzen wird reduziert.");
         p.sz = kMaxGridPoints;
     }
-    p.glatt_amp = readFinite(ini, "Option", "glatt_a", kDefaultGlattAmp);
-    p.glatt_imp = readFinite(ini, "Option", "glatt_i", kDefaultGlattImp);
+    p.glatt_amp = readFiniteFloat(ini, "Option", "glatt_a", kDefaultGlattAmp);
+    p.glatt_imp = readFiniteFloat(ini, "Option", "glatt_i", kDefaultGlattImp);
     readDisplayOptionKeys(ini, "Option", p.option);
     if (version < kVersionSmoothingStored) {
         p.glatt_amp = gridSmoothingWidth(p.fMin, p.fMax, p.sz);
@@ -278,7 +274,7 @@ void readOption(TMyIniFile& ini, TProjekt& p, int version, UserPrompt& prompt) {
 
 void readAktfilter(TMyIniFile& ini, TAktfilter& a, int amp, int version) {
     const std::string level = "AktFilter" + num(amp + 1);
-    a.pegel = readFinite(ini, level, "Pegel", 1.0);
+    a.pegel = readFiniteFloat(ini, level, "Pegel", 1.0);
     a.bOptiPeg = ini.ReadBool(level, "bOptiPeg", false);
     if (version > kVersionFilterStages) {
         const std::string stages = "Aktfilter" + num(amp + 1);
@@ -287,13 +283,13 @@ void readAktfilter(TMyIniFile& ini, TAktfilter& a, int amp, int version) {
             TFilter& f = a.fil[j];
             f.typ = ini.ReadInteger(stages, filterKey(j, "_typ"), d.typ);
             f.bOptimize = ini.ReadBool(stages, filterKey(j, "_bOpti"), false);
-            f.f = readFinite(ini, stages, filterKey(j, "_f"), d.f);
-            f.q = readFinite(ini, stages, filterKey(j, "_Q"), d.q);
-            f.a = readFinite(ini, stages, filterKey(j, "_A"), d.a);
-            f.t = readFinite(ini, stages, filterKey(j, "_t"), d.t);
+            f.f = readFiniteFloat(ini, stages, filterKey(j, "_f"), d.f);
+            f.q = readFiniteFloat(ini, stages, filterKey(j, "_Q"), d.q);
+            f.a = readFiniteFloat(ini, stages, filterKey(j, "_A"), d.a);
+            f.t = readFiniteFloat(ini, stages, filterKey(j, "_t"), d.t);
             f.n = ini.ReadInteger(stages, filterKey(j, "_n"), d.n);
-            f.fch = readFinite(ini, stages, filterKey(j, "_fch"), d.fch);
-            f.qch = readFinite(ini, stages, filterKey(j, "_Qch"), d.qch);
+            f.fch = readFiniteFloat(ini, stages, filterKey(j, "_fch"), d.fch);
+            f.qch = readFiniteFloat(ini, stages, filterKey(j, "_Qch"), d.qch);
         }
         return;
     }
@@ -308,9 +304,9 @@ void readAktfilter(TMyIniFile& ini, TAktfilter& a, int amp, int version) {
         }
         TFilter& f = a.fil[next++];
         f.typ = sw.kind;
-        f.f = readFinite(ini, level, std::string(sw.key) + "f", kOldFilterFrequency);
+        f.f = readFiniteFloat(ini, level, std::string(sw.key) + "f", kOldFilterFrequency);
         if (sw.hasQ) {
-            f.q = readFinite(ini, level, std::string(sw.key) + "q", kOldFilterQ);
+            f.q = readFiniteFloat(ini, level, std::string(sw.key) + "q", kOldFilterQ);
         }
     }
 }
@@ -333,14 +329,14 @@ void readGridSlot(TMyIniFile& ini, const std::string& section, int fileSlot, TPa
                   readInSet(ini, section, partKey(fileSlot, "_chassisnr"), 0, 0, kMaxChassis - 1))
             : std::int16_t{0};
     if (part.typ >= kPartResistor && part.typ <= kPartCoil) {
-        part.value = readFinite(ini, section, partKey(fileSlot, "_value"), 1.0);
+        part.value = readFiniteFloat(ini, section, partKey(fileSlot, "_value"), 1.0);
         part.bem.assign(ini.ReadString(section, partKey(fileSlot, "_bem"), ""));
     } else {
         part.value = 1.0;
         part.bem.assign(""); // not clear(): that hands memcpy a null pointer
     }
     if (part.typ == kPartCoil) {
-        part.Rvalue = readFinite(ini, section, partKey(fileSlot, "_Rvalue"), 0.0);
+        part.Rvalue = readFiniteFloat(ini, section, partKey(fileSlot, "_Rvalue"), 0.0);
     }
 }
 
@@ -398,13 +394,13 @@ void readChassis(TMyIniFile& ini, TProjekt& p, int version) {
 
 void readGemGeh(TMyIniFile& ini, TGemGeh& g) {
     const std::string s = "GemGeh";
-    g.h = readFinite(ini, s, "h", 0);
-    g.b = readFinite(ini, s, "b", 0);
-    g.t = readFinite(ini, s, "t", 0);
-    g.fasl = readFinite(ini, s, "fasl", 0);
-    g.fasr = readFinite(ini, s, "fasr", 0);
-    g.faso = readFinite(ini, s, "faso", 0);
-    g.fasu = readFinite(ini, s, "fasu", 0);
+    g.h = readFiniteFloat(ini, s, "h", 0);
+    g.b = readFiniteFloat(ini, s, "b", 0);
+    g.t = readFiniteFloat(ini, s, "t", 0);
+    g.fasl = readFiniteFloat(ini, s, "fasl", 0);
+    g.fasr = readFiniteFloat(ini, s, "fasr", 0);
+    g.faso = readFiniteFloat(ini, s, "faso", 0);
+    g.fasu = readFiniteFloat(ini, s, "fasu", 0);
     g.beugl = ini.ReadBool(s, "beugl", true);
     g.beugo = ini.ReadBool(s, "beugo", true);
     g.beugr = ini.ReadBool(s, "beugr", true);
@@ -415,21 +411,21 @@ void readEinbau(TMyIniFile& ini, TEinbau& e, int n) {
     const std::string s = "Einbau" + num(n + 1);
     const TEinbau d = defaultEinbau();
     e.typ = ini.ReadInteger(s, "Typ", d.typ);
-    e.Vb = readFinite(ini, s, "Vb", d.Vb);
-    e.fb = readFinite(ini, s, "fb", d.fb);
-    e.Vbf = readFinite(ini, s, "Vbf", d.Vbf);
-    e.fbf = readFinite(ini, s, "fbf", d.fbf);
+    e.Vb = readFiniteFloat(ini, s, "Vb", d.Vb);
+    e.fb = readFiniteFloat(ini, s, "fb", d.fb);
+    e.Vbf = readFiniteFloat(ini, s, "Vbf", d.Vbf);
+    e.fbf = readFiniteFloat(ini, s, "fbf", d.fbf);
     e.mbQExpl = ini.ReadBool(s, "mbQExpl", false);
     if (e.mbQExpl) {
-        e.vV = readFinite(ini, s, "vV", d.vV);
-        e.mb = readFinite(ini, s, "mb", d.mb);
-        e.fmb = readFinite(ini, s, "fmb", d.fmb);
-        e.Ql = readFinite(ini, s, "Ql", d.Ql);
-        e.Qb = readFinite(ini, s, "Qb", d.Qb);
-        e.vVf = readFinite(ini, s, "vVf", d.vVf);
-        e.Qbf = readFinite(ini, s, "Qbf", d.Qbf);
-        e.Qk = readFinite(ini, s, "Qk", d.Qk);
-        e.Qkf = readFinite(ini, s, "Qkf", d.Qkf);
+        e.vV = readFiniteFloat(ini, s, "vV", d.vV);
+        e.mb = readFiniteFloat(ini, s, "mb", d.mb);
+        e.fmb = readFiniteFloat(ini, s, "fmb", d.fmb);
+        e.Ql = readFiniteFloat(ini, s, "Ql", d.Ql);
+        e.Qb = readFiniteFloat(ini, s, "Qb", d.Qb);
+        e.vVf = readFiniteFloat(ini, s, "vVf", d.vVf);
+        e.Qbf = readFiniteFloat(ini, s, "Qbf", d.Qbf);
+        e.Qk = readFiniteFloat(ini, s, "Qk", d.Qk);
+        e.Qkf = readFiniteFloat(ini, s, "Qkf", d.Qkf);
     }
     e.Bedv = clampToType<std::int8_t>(ini.ReadInteger(s, "Bedv", d.Bedv));
     e.Bedc = clampToType<std::int8_t>(ini.ReadInteger(s, "Bedc", d.Bedc));
@@ -451,7 +447,7 @@ void readSchallwand(TMyIniFile& ini, TSchallwand& w, int n, int version) {
     w.direction = static_cast<std::int8_t>(readInSet(ini, s, "direction", 0, 0, kLastDirection));
     w.directionr = static_cast<std::int8_t>(readInSet(ini, s, "directionr", 0, 0, kLastDirectionR));
     for (const BaffleFloat& f : kBaffleFloats) {
-        w.*f.field = readFinite(ini, s, f.key, 0.0);
+        w.*f.field = readFiniteFloat(ini, s, f.key, 0.0);
     }
     if (version < kVersionRearOutletDefault && w.swdr == 0) {
         w.swdr = kOldRearOutlet;
@@ -534,11 +530,11 @@ void readDisplayOptionKeys(TMyIniFile& ini, const std::string& section, TAnzOpti
     readColors("ColorSetChassis", d.ColorSetChassis, o.ColorSetChassis, kStoredChassisColors);
     readColors("ColorSetRichtungen", d.ColorSetRichtungen, o.ColorSetRichtungen, kDirectionColors);
     sanitizeColors(o);
-    o.dBmin = readFinite(ini, section, "dBMin", d.dBmin);
-    o.dBmax = readFinite(ini, section, "dBMax", d.dBmax);
-    o.Afmin = readFinite(ini, section, "AfMin", d.Afmin);
-    o.Afmax = readFinite(ini, section, "AfMax", d.Afmax);
-    o.ImpMax = readFinite(ini, section, "ImpMax", d.ImpMax);
+    o.dBmin = readFiniteFloat(ini, section, "dBMin", d.dBmin);
+    o.dBmax = readFiniteFloat(ini, section, "dBMax", d.dBmax);
+    o.Afmin = readFiniteFloat(ini, section, "AfMin", d.Afmin);
+    o.Afmax = readFiniteFloat(ini, section, "AfMax", d.Afmax);
+    o.ImpMax = readFiniteFloat(ini, section, "ImpMax", d.ImpMax);
     o.GraphsThickness = ini.ReadInteger(section, "GThickness", d.GraphsThickness);
 }
 

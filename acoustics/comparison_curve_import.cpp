@@ -1,0 +1,87 @@
+#include "acoustics/comparison_curve_import.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "measure/file_messages.h"
+#include "measure/text_records.h"
+#include "storage/file_io.h"
+#include "storage/latin1.h"
+
+namespace sonora {
+
+namespace {
+
+// Lines of this many characters or fewer carry no pair.
+constexpr std::size_t kShortestUsedLine = 4;
+
+bool startsPairLine(char c) {
+    return c == ' ' || c == '+' || c == '-' || c == '.' || c == ',' || (c >= '0' && c <= '9');
+}
+
+// The next line of `text` from `pos`, which is moved past the line end (LF, CR LF or CR).
+std::string_view nextLine(std::string_view text, std::size_t& pos) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        end = text.size();
+    }
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') {
+        ++pos;
+    }
+    if (pos < text.size() && text[pos] == '\n') {
+        ++pos;
+    }
+    return line;
+}
+
+} // namespace
+
+bool readComparisonCurve(std::string_view text, ComparisonCurve& curve) {
+    clearComparisonCurve(curve);
+    std::size_t pos = 0;
+    // Once the curve is full the remaining lines cannot add anything: the first pairs are kept.
+    for (int lines = 0;
+         lines < kMaxComparisonFileLines && pos < text.size() && curve.count < kComparisonPoints;
+         ++lines) {
+        std::string_view line = nextLine(text, pos);
+        if (line.size() < kShortestUsedLine || !startsPairLine(line.front())) {
+            continue;
+        }
+        // Same field rules as the measurement import: number, skipped unit text, one separator.
+        const double f = takeNumber(line);
+        const double level = takeNumber(line);
+        if (f > 0.0 && std::isfinite(f) && std::isfinite(level)) {
+            curve.points[curve.count++] = {f, level};
+        }
+    }
+    curve.valid = curve.count > 0;
+    return curve.valid;
+}
+
+CurveImportResult importComparisonCurve(const std::string& fileName, ComparisonCurve& curve) {
+    clearComparisonCurve(curve);
+    CurveImportResult result;
+    std::vector<std::uint8_t> bytes;
+    const ReadStatus status = readFileBytes(fileName, bytes, kMaxFileBytes);
+    if (status == ReadStatus::Missing) {
+        result.message = utf8ToLatin1("Datei " + fileName + " existiert nicht.");
+        return result;
+    }
+    if (status != ReadStatus::Ok) {
+        result.message = fileReadMessage(fileName, status, kMaxFileBytes);
+        return result;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!readComparisonCurve(text, curve)) {
+        result.message = utf8ToLatin1("Die Datei enthält keine passenden Daten.");
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace sonora

@@ -1,0 +1,62 @@
+// The line charts of the main window as plain data: titles, axes and curves. The chart set fills
+// them from a result and the display options; the windows only draw what they hold.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/records.h"
+
+namespace sonora {
+
+enum class ChartAxis { Left, Right };
+
+// One drawn line over the frequency grid.
+struct ChartCurve {
+    std::string name;      // legend text, Latin-1
+    std::vector<double> x; // Hz
+    std::vector<double> y; // in the unit of the axis it belongs to
+    TColor color = 0;      // 0x00BBGGRR
+    int width = 1;         // pixels
+    ChartAxis axis = ChartAxis::Left;
+};
+
+struct ChartAxisRange {
+    double min = 0;
+    double max = 1;
+    bool logarithmic = false;
+    std::string label; // Latin-1
+};
+
+// The kinds of line charts, in the order the chart set holds them.
+enum class ChartKind {
+    Box,
+    DirectionsUp,
+    DirectionsDown,
+    DirectionsLeft,
+    DirectionsRight,
+    Chassis, // one per driver slot
+    Phase,
+    MaxVoltage,
+    MaxLevel,
+    DriverVoltages,
+    DirectivityIndex,
+    ElectricalPhase,
+    GroupDelay,
+};
+
+struct ChartContent {
+    ChartKind kind = ChartKind::Box;
+    int chassis = -1;         // driver slot of a ChartKind::Chassis chart, else -1
+    std::string internalName; // e.g. "bcFgangImp"; named when the chart cannot be rebuilt
+    std::string title;        // Latin-1
+    std::string subtitle;     // second title line, Latin-1, may be empty
+    ChartAxisRange x;         // frequency, logarithmic
+    ChartAxisRange y;
+    bool hasRightAxis = false;
+    ChartAxisRange y2;
+    std::vector<ChartCurve> curves;     // the current result
+    std::vector<ChartCurve> comparison; // the reference project's curves, drawn dashed
+};
+
+} // namespace sonora

@@ -1,0 +1,427 @@
+#include "app/shell/chart_set.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "storage/latin1.h"
+
+namespace sonora {
+
+namespace {
+
+constexpr double kSecondsToMs = 1000.0;
+constexpr double kPhaseLimit = 180.0;   // degrees
+constexpr double kAutoMargin = 0.05;    // share of the data span added above and below
+constexpr double kLogAutoMargin = 1.25; // factor beyond the data on logarithmic axes
+constexpr int kChassisStageColors = 4;  // colour slots of the four chain stages of a driver
+
+std::string latin1(const char* utf8) {
+    return utf8ToLatin1(utf8);
+}
+
+struct ChartTitle {
+    ChartKind kind;
+    const char* internalName;
+    const char* title; // UTF-8 here, Latin-1 in the content
+    const char* subtitle;
+};
+
+constexpr ChartTitle kTitles[] = {
+    {ChartKind::Box, "bcFgangImp", "Frequenzgang Gesamtbox", "(alle Verstärker und Chassis)"},
+    {ChartKind::DirectionsUp, "bcFgangOben", "Richtungen vorne und verschiedene Winkel nach oben",
+     ""},
+    {ChartKind::DirectionsDown, "bcFgangUnten",
+     "Richtungen vorne und verschiedene Winkel nach unten", ""},
+    {ChartKind::DirectionsLeft, "bcFgangLinks",
+     "Richtungen vorne und verschiedene Winkel nach links", ""},
+    {ChartKind::DirectionsRight, "bcFgangRechts",
+     "Richtungen vorne und verschiedene Winkel nach rechts", ""},
+    {ChartKind::Chassis, "bcChassis", "Frequenzgang Chassis ",
+     "Chassis selbst, .. mit Schallwand, .. aktivem Filter, .. Weiche"},
+    {ChartKind::Phase, "bcFgangPha", "Phasengänge", "in Hauptstrahlrichtung der Box"},
+    {ChartKind::MaxVoltage, "bcFgangUmax", "Maximale eff. Eingangsspannung",
+     "vor aktivem Filter für linearen Hub und max. elektr. Belastbarkeit"},
+    {ChartKind::MaxLevel, "bcFgangMaxPeg", "Maximaler Pegel",
+     "in Hauptstrahlrichtung für linearen Hub und max. elektr. Belastbarkeit"},
+    {ChartKind::DriverVoltages, "bcUChassis", "Effektivspannung an den Chassis", "0 dB = 2,83V"},
+    {ChartKind::DirectivityIndex, "bcFgnagBmass", "Bündelungsmaß",
+     "0 dB = Kugelstrahler in Vollraum, 3 dB = Kugelstrahler in Halbraum"},
+    {ChartKind::ElectricalPhase, "bcPhaseChassis",
+     "Phasenlage des elektrischen Signals an den Chassis", ""},
+    {ChartKind::GroupDelay, "bcFgangGlz", "Gruppenlaufzeit",
+     "Gesamtbox und Einzelchassis auf Achse"},
+};
+
+ChartContent makeChart(const ChartTitle& t, int chassis) {
+    ChartContent c;
+    c.kind = t.kind;
+    c.chassis = chassis;
+    c.internalName = t.internalName;
+    c.title = latin1(t.title);
+    c.subtitle = latin1(t.subtitle);
+    if (t.kind == ChartKind::Chassis) {
+        c.internalName += std::to_string(chassis + 1);
+        c.title += std::to_string(chassis + 1);
+    }
+    c.x.logarithmic = true;
+    c.x.label = "Frequenz [Hz]";
+    return c;
+}
+
+int lineWidth(const TAnzOption& o) {
+    return std::max(1, static_cast<int>(o.GraphsThickness));
+}
+
+TColor chassisColor(const TAnzOption& o, int chassis) {
+    return o.ColorSetChassis[std::clamp(chassis + 1, 0, kChassisColors - 1)];
+}
+
+// A curve over the first n grid points with y = value(i).
+template <typename F>
+ChartCurve curve(const TResult& r, std::string name, TColor color, const TAnzOption& o, F value) {
+    ChartCurve c;
+    c.name = std::move(name);
+    c.color = color;
+    c.width = lineWidth(o);
+    const int n = boundedFreqs(r);
+    c.x.assign(r.freq, r.freq + n);
+    c.y.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        c.y[static_cast<std::size_t>(i)] = value(i);
+    }
+    return c;
+}
+
+std::string chassisName(const TResult& r, int n) {
+    const std::string name = r.chassisNames[n].str();
+    return name.empty() ? "Chassis " + std::to_string(n + 1) : name;
+}
+
+void levelAxis(ChartContent& c, const TAnzOption& o) {
+    c.y = {o.dBmin, o.dBmax, false, "Pegel [dB]"};
+}
+
+void impedanceAxis(ChartContent& c, const TAnzOption& o) {
+    c.hasRightAxis = true;
+    c.y2 = {0.0, o.ImpMax, false, "Impedanz [Ohm]"};
+}
+
+void phaseAxis(ChartContent& c) {
+    c.y = {-kPhaseLimit, kPhaseLimit, false, latin1("Phase [°]")};
+}
+
+// A range that holds every finite value of the curves on the left axis (only positive ones on a
+// logarithmic axis), with a small margin.
+void autoRange(ChartContent& c) {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -lo;
+    for (const ChartCurve& k : c.curves) {
+        for (double v : k.y) {
+            if (std::isfinite(v) && (!c.y.logarithmic || v > 0)) {
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+        }
+    }
+    if (lo > hi) {
+        c.y.min = c.y.logarithmic ? 0.1 : 0.0;
+        c.y.max = c.y.logarithmic ? 10.0 : 1.0;
+        return;
+    }
+    if (c.y.logarithmic) {
+        c.y.min = lo / kLogAutoMargin;
+        c.y.max = hi * kLogAutoMargin;
+        return;
+    }
+    const double span = hi > lo ? hi - lo : 1.0;
+    c.y.min = lo - kAutoMargin * span;
+    c.y.max = hi + kAutoMargin * span;
+}
+
+// Values a logarithmic axis cannot show become gaps.
+double positiveOrGap(double v) {
+    return v > 0 ? v : std::numeric_limits<double>::quiet_NaN();
+}
+
+void buildBox(ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches& s) {
+    levelAxis(c, o);
+    c.curves.push_back(curve(r, "Gesamt", o.ColorSetAmps[0], o,
+                             [&](int i) { return responseLevel(r.fgang_box[i][0]); }));
+    const int amps = boundedAmps(r);
+    const int drivers = boundedChassis(r);
+    if (amps > 1) {
+        for (int j = 0; j < amps; ++j) {
+            c.curves.push_back(curve(r, latin1("Verstärker ") + std::to_string(j + 1),
+                                     o.ColorSetAmps[j + 1], o, [&](int i) {
+                                         Complex sum{};
+                                         for (int n = 0; n < drivers; ++n) {
+                                             if (r.chassisAmp[n] == j) {
+                                                 CAdd(sum, chassisFront(r, n, i), sum);
+                                             }
+                                         }
+                                         return responseLevel(sum);
+                                     }));
+        }
+    }
+    if (s.energy) {
+        c.curves.push_back(curve(r, "Energiefrequenzgang", o.ColorSetChassis[0], o, [&](int i) {
+            return energyLevel(r.fgang_box[i][0], r.fgang_bmass[i]);
+        }));
+    }
+    if (s.singleDrivers) {
+        for (int n = 0; n < drivers; ++n) {
+            c.curves.push_back(curve(r, chassisName(r, n), chassisColor(o, n), o,
+                                     [&](int i) { return responseLevel(chassisFront(r, n, i)); }));
+        }
+    }
+    if (s.impedance) {
+        impedanceAxis(c, o);
+        for (int j = 0; j < amps; ++j) {
+            ChartCurve z =
+                curve(r, latin1("Impedanz Verstärker ") + std::to_string(j + 1),
+                      o.ColorSetAmps[j + 1], o, [&](int i) { return CAbs(r.impedanz_box[j][i]); });
+            z.axis = ChartAxis::Right;
+            c.curves.push_back(std::move(z));
+        }
+    }
+}
+
+void buildDirections(ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches& s,
+                     DirectionSide side) {
+    levelAxis(c, o);
+    const auto angles = directionAngles(s.directionSet);
+    for (int k = 0; k < kDirectionCurves; ++k) {
+        const int a = angles[static_cast<std::size_t>(k)];
+        std::string name = k == 0 ? std::string("vorne") : std::to_string(a) + latin1("°");
+        c.curves.push_back(curve(r, std::move(name), o.ColorSetRichtungen[k], o, [&](int i) {
+            return responseLevel(directionResponse(r, side, a, i));
+        }));
+    }
+}
+
+void buildChassis(ChartContent& c, const TResult& r, const TAnzOption& o) {
+    levelAxis(c, o);
+    impedanceAxis(c, o);
+    const int n = c.chassis;
+    if (n < 0 || n >= boundedChassis(r)) {
+        return; // a slot beyond the project's drivers shows an empty chart
+    }
+    const int amp = r.chassisAmp[n];
+    auto bare = [&](int i) {
+        Complex sum{};
+        CAdd(r.fgang_ch[n][0][i], r.fgang_ch[n][1][i], sum);
+        return sum;
+    };
+    auto withBaffle = [&](int i) {
+        Complex a{}, b{}, sum{};
+        CMul(r.fgang_ch[n][0][i], r.fgang_sw[n][0][i][0], a);
+        CMul(r.fgang_ch[n][1][i], r.fgang_sw[n][1][i][0], b);
+        CAdd(a, b, sum);
+        return sum;
+    };
+    static_assert(kChassisStageColors <= kChassisColors);
+    c.curves.push_back(curve(r, "Chassis selbst", o.ColorSetChassis[1], o,
+                             [&](int i) { return responseLevel(bare(i)); }));
+    c.curves.push_back(curve(r, "mit Schallwand", o.ColorSetChassis[2], o,
+                             [&](int i) { return responseLevel(withBaffle(i)); }));
+    if (amp >= 0 && amp < kMaxAmps) {
+        c.curves.push_back(curve(r, "mit aktivem Filter", o.ColorSetChassis[3], o, [&](int i) {
+            Complex h{};
+            CMul(withBaffle(i), r.fgang_akt[amp][i], h);
+            return responseLevel(h);
+        }));
+        c.curves.push_back(curve(r, "mit Weiche", o.ColorSetChassis[0], o, [&](int i) {
+            Complex sum{};
+            CAdd(r.fgang_chas[n][0][i][0], r.fgang_chas[n][1][i][0], sum);
+            return responseLevel(sum);
+        }));
+    }
+    ChartCurve z = curve(r, "Impedanz", o.ColorSetAmps[0], o,
+                         [&](int i) { return CAbs(r.impedanz_ch[n][i]); });
+    z.axis = ChartAxis::Right;
+    c.curves.push_back(std::move(z));
+}
+
+void buildPhase(ChartContent& c, const TResult& r, const TAnzOption& o) {
+    phaseAxis(c);
+    c.curves.push_back(curve(r, "Gesamt", o.ColorSetChassis[0], o,
+                             [&](int i) { return phaseDegrees(r.fgang_box[i][0]); }));
+    for (int n = 0; n < boundedChassis(r); ++n) {
+        c.curves.push_back(curve(r, chassisName(r, n), chassisColor(o, n), o,
+                                 [&](int i) { return phaseDegrees(chassisFront(r, n, i)); }));
+    }
+}
+
+// One curve for the box (slot 32) and one per driver of a 33-slot array.
+template <typename F>
+void boxAndDrivers(ChartContent& c, const TResult& r, const TAnzOption& o, F value) {
+    c.curves.push_back(
+        curve(r, "Gesamt", o.ColorSetChassis[0], o, [&](int i) { return value(kBoxSlot, i); }));
+    for (int n = 0; n < boundedChassis(r); ++n) {
+        c.curves.push_back(
+            curve(r, chassisName(r, n), chassisColor(o, n), o, [&](int i) { return value(n, i); }));
+    }
+}
+
+// The transfer from the amplifier input to a driver's terminals: active filter times crossover.
+Complex driverDrive(const TResult& r, int n, int i) {
+    Complex h{};
+    CMul(r.fgang_akt[r.chassisAmp[n]][i], r.fgang_weiche[n][i], h);
+    return h;
+}
+
+bool driverOnAmp(const TResult& r, int n) {
+    return r.chassisAmp[n] >= 0 && r.chassisAmp[n] < kMaxAmps;
+}
+
+void buildDriverVoltages(ChartContent& c, const TResult& r, const TAnzOption& o, bool phase) {
+    if (phase) {
+        phaseAxis(c);
+    } else {
+        c.y.label = "Pegel [dB]";
+    }
+    for (int n = 0; n < boundedChassis(r); ++n) {
+        if (!driverOnAmp(r, n)) {
+            continue; // a driver in no network gets no signal
+        }
+        c.curves.push_back(curve(r, chassisName(r, n), chassisColor(o, n), o, [&](int i) {
+            const Complex h = driverDrive(r, n, i);
+            return phase ? phaseDegrees(h) : magnitudeLevel(CAbs(h)) - kLevelOfUnity;
+        }));
+    }
+    if (!phase) {
+        autoRange(c);
+    }
+}
+
+void buildOther(ChartContent& c, const TResult& r, const TAnzOption& o) {
+    switch (c.kind) {
+    case ChartKind::Phase:
+        buildPhase(c, r, o);
+        return;
+    case ChartKind::MaxVoltage:
+        c.y.logarithmic = true;
+        c.y.label = "Spannung [V]";
+        boxAndDrivers(c, r, o,
+                      [&](int k, int i) { return positiveOrGap(r.fgang_Uel_preamp[k][i]); });
+        autoRange(c);
+        return;
+    case ChartKind::MaxLevel:
+        c.y.label = "Pegel [dB]";
+        boxAndDrivers(c, r, o, [&](int k, int i) { return magnitudeLevel(r.fgang_peg[k][i]); });
+        autoRange(c);
+        return;
+    case ChartKind::DriverVoltages:
+        buildDriverVoltages(c, r, o, false);
+        return;
+    case ChartKind::ElectricalPhase:
+        buildDriverVoltages(c, r, o, true);
+        return;
+    case ChartKind::DirectivityIndex:
+        c.y.label = latin1("Bündelungsmaß [dB]");
+        c.curves.push_back(curve(r, "Gesamt", o.ColorSetChassis[0], o, [&](int i) {
+            return magnitudeLevel(r.fgang_bmass[i]) - kLevelOfUnity;
+        }));
+        autoRange(c);
+        return;
+    case ChartKind::GroupDelay:
+        c.y.label = "Gruppenlaufzeit [ms]";
+        boxAndDrivers(c, r, o, [&](int k, int i) { return kSecondsToMs * r.fgang_glz[k][i]; });
+        autoRange(c);
+        return;
+    default:
+        return;
+    }
+}
+
+ChartSet::Builder builderFor(ChartKind kind) {
+    switch (kind) {
+    case ChartKind::Box:
+        return buildBox;
+    case ChartKind::DirectionsUp:
+    case ChartKind::DirectionsDown:
+    case ChartKind::DirectionsLeft:
+    case ChartKind::DirectionsRight: {
+        const DirectionSide side = kind == ChartKind::DirectionsUp     ? DirectionSide::Up
+                                   : kind == ChartKind::DirectionsDown ? DirectionSide::Down
+                                   : kind == ChartKind::DirectionsLeft ? DirectionSide::Left
+                                                                       : DirectionSide::Right;
+        return [side](ChartContent& c, const TResult& r, const TAnzOption& o,
+                      const ChartSwitches& s) { buildDirections(c, r, o, s, side); };
+    }
+    case ChartKind::Chassis:
+        return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
+            buildChassis(c, r, o);
+        };
+    default:
+        return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
+            buildOther(c, r, o);
+        };
+    }
+}
+
+} // namespace
+
+std::string updateChartsFailureText(const std::string& internalName) {
+    return "Unerwarteter Fehler: UpdateCharts mit " + internalName;
+}
+
+ChartSet::ChartSet() {
+    for (const ChartTitle& t : kTitles) {
+        const int count = t.kind == ChartKind::Chassis ? kMaxChassis : 1;
+        for (int n = 0; n < count; ++n) {
+            charts_.push_back(makeChart(t, t.kind == ChartKind::Chassis ? n : -1));
+            builders_.push_back(builderFor(t.kind));
+        }
+    }
+}
+
+int ChartSet::indexOf(ChartKind kind, int chassis) const {
+    for (std::size_t k = 0; k < charts_.size(); ++k) {
+        if (charts_[k].kind == kind) {
+            return static_cast<int>(k) + (kind == ChartKind::Chassis ? chassis : 0);
+        }
+    }
+    return 0;
+}
+
+std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
+                                          const ChartSwitches& s) {
+    std::vector<std::string> failures;
+    for (std::size_t k = 0; k < charts_.size(); ++k) {
+        ChartContent& c = charts_[k];
+        c.curves.clear();
+        c.hasRightAxis = false;
+        c.x.min = o.Afmin;
+        c.x.max = o.Afmax;
+        c.y = {};
+        try {
+            builders_[k](c, r, o, s);
+        } catch (...) { // any fault of one chart: report it, go on with the next
+            c.curves.clear();
+            failures.push_back(updateChartsFailureText(c.internalName));
+        }
+    }
+    return failures;
+}
+
+void ChartSet::rememberComparison() {
+    for (ChartContent& c : charts_) {
+        c.comparison = c.curves;
+    }
+}
+
+void ChartSet::clearComparison() {
+    for (ChartContent& c : charts_) {
+        c.comparison.clear();
+    }
+}
+
+void ChartSet::replaceBuilder(int index, Builder builder) {
+    if (index >= 0 && static_cast<std::size_t>(index) < builders_.size()) {
+        builders_[static_cast<std::size_t>(index)] = std::move(builder);
+    }
+}
+
+} // namespace sonora

@@ -1,0 +1,45 @@
+#include "app/shell/dropped_files.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "storage/file_io.h"
+#include "storage/project_file.h"
+
+namespace sonora {
+namespace {
+
+bool endsWithProjectExtension(const std::string& name) {
+    const std::string ext = kProjectExtension;
+    if (name.size() < ext.size()) {
+        return false;
+    }
+    std::string ending = name.substr(name.size() - ext.size());
+    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char ch) {
+        return static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    });
+    return ending == ext;
+}
+
+} // namespace
+
+DropDecision classifyDroppedFiles(const std::vector<std::string>& names) {
+    DropDecision d;
+    const std::size_t n = std::min<std::size_t>(names.size(), kMaxDroppedFiles);
+    d.files.assign(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(n));
+    const bool allProjects = std::all_of(d.files.begin(), d.files.end(), [](const std::string& f) {
+        return endsWithProjectExtension(f) && fileExists(f);
+    });
+    if (d.files.empty() || !allProjects) {
+        d.files.clear();
+        return d;
+    }
+    d.kind = d.files.size() == 1 ? DropKind::OneFile : DropKind::Several;
+    return d;
+}
+
+std::string quotedCommandLine(const std::string& program, const std::string& argument) {
+    return "\"" + program + "\" \"" + argument + "\"";
+}
+
+} // namespace sonora

@@ -1,0 +1,59 @@
+// One line chart of the main window over QCustomPlot: logarithmic frequency axis, two title
+// lines, the current curves, the comparison layer drawn dashed and thinner, the frequency cursor,
+// and rendering to PNG and SVG without a window.
+#pragma once
+
+#include <QWidget>
+
+#include "app/shell/chart_content.h"
+
+class QCustomPlot;
+class QCPItemStraightLine;
+class QCPTextElement;
+
+namespace sonora::ui {
+
+class ChartView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartView(QWidget* parent = nullptr);
+
+    // Shows the content: titles, axes, curves and comparison layer.
+    void setContent(const ChartContent& content);
+    QString title() const;
+    QString subtitle() const;
+    int curveCount() const;      // graphs of the current curves
+    int comparisonCount() const; // graphs of the comparison layer
+
+    // The cursor marker at a frequency (Hz); hideCursor removes it.
+    void showCursor(double frequency);
+    void hideCursor();
+    bool cursorVisible() const;
+
+    // Rendering without a window, `width` x `height` pixels. False when the file cannot be written.
+    bool savePng(const QString& path, int width, int height);
+    bool saveSvg(const QString& path, int width, int height);
+    void copyToClipboard();
+
+    QCustomPlot* plot() const { return plot_; }
+
+signals:
+    void pointerMoved(double frequency); // the pointer is over the plot at this frequency (Hz)
+    void pointerLeft();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showContextMenu(const QPoint& pos);
+    void saveWithDialog(bool svg);
+
+    QCustomPlot* plot_;
+    QCPTextElement* title_;
+    QCPTextElement* subtitle_;
+    QCPItemStraightLine* cursor_;
+    int curves_ = 0;
+    int comparison_ = 0;
+};
+
+} // namespace sonora::ui

@@ -1,0 +1,146 @@
+#include "app/ui/export_window.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+
+#include "app/ui/qt_text.h"
+#include "measure/results_export.h"
+#include "storage/latin1.h"
+
+namespace sonora::ui {
+
+namespace {
+
+constexpr int kNoButton = 2; // second button of the overwrite question, also its default
+
+QString latin1View(std::string_view text) {
+    return fromLatin1(std::string(text));
+}
+
+} // namespace
+
+QString chooseExportFile(QWidget* parent, const ExportSaveDialog& dialog) {
+    return QFileDialog::getSaveFileName(parent, dialog.title, dialog.folder, dialog.filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString qtNameFilter(std::string_view pairs) {
+    const QStringList parts = latin1View(pairs).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
+        // Qt reads "*.*" as "names with a dot"; the filter means every file.
+        QString pattern = parts.at(k + 1);
+        pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(k), pattern);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString withDefaultExtension(const QString& path, std::string_view extension) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    return path + latin1View(extension);
+}
+
+std::string exportOverwriteQuestion(const std::string& pathUtf8) {
+    return utf8ToLatin1(pathUtf8 + " ist bereits vorhanden.\r\nMöchten Sie die Datei ersetzen?");
+}
+
+ExportWindow::ExportWindow(ExportResultSource result, QString startFolder, UserPrompt& prompt,
+                           QWidget* parent)
+    : QDialog(parent), result_(std::move(result)), startFolder_(std::move(startFolder)),
+      prompt_(prompt) {
+    setWindowTitle(latin1View(kExportWindowCaption));
+    auto* groups = new QHBoxLayout;
+    for (const ExportGroup group :
+         {ExportGroup::Box, ExportGroup::Chassis, ExportGroup::Amplifier}) {
+        auto* box = new QGroupBox(latin1View(exportGroupCaption(group)), this);
+        auto* column = new QVBoxLayout(box);
+        for (const ExportSectionInfo& info : kExportSectionTable) {
+            if (info.group != group) {
+                continue;
+            }
+            auto* check = new QCheckBox(latin1View(info.caption), box);
+            column->addWidget(check);
+            boxes_[static_cast<std::size_t>(info.section)] = check;
+        }
+        column->addStretch(1);
+        groups->addWidget(box, 0, Qt::AlignTop);
+    }
+    export_ = new QPushButton(QStringLiteral("exportieren .."), this);
+    cancel_ = new QPushButton(QStringLiteral("Abbruch"), this);
+    export_->setDefault(true);
+    connect(export_, &QPushButton::clicked, this, [this] { exportWithDialog(); });
+    connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(export_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(groups);
+    layout->addLayout(buttons);
+}
+
+ExportSections ExportWindow::sections() const {
+    ExportSections chosen;
+    for (const ExportSectionInfo& info : kExportSectionTable) {
+        if (checkBox(info.section)->isChecked()) {
+            chosen.add(info.section);
+        }
+    }
+    return chosen;
+}
+
+bool ExportWindow::exportWithDialog() {
+    const ExportSaveDialog dialog{latin1View(kExportSaveTitle), startFolder_,
+                                  qtNameFilter(kExportFilter)};
+    const QString chosen = withDefaultExtension(chooser_(this, dialog), kExportExtension);
+    if (chosen.isEmpty()) {
+        return false; // cancelled: nothing happens
+    }
+    const std::string path = toUtf8(chosen);
+    if (QFileInfo::exists(chosen) &&
+        prompt_.choose(exportOverwriteQuestion(path), "&Ja|&Nein", kNoButton) != 1) {
+        return false; // the existing file stays as it is; the window stays open
+    }
+    const TResult* result = result_ ? result_() : nullptr;
+    std::string message;
+    if (result == nullptr) {
+        message = utf8ToLatin1("Es liegt noch kein Rechenergebnis vor.");
+    } else {
+        std::string error;
+        // A failed write leaves the old file untouched; saying "written" then would be false, so
+        // the reason naming the file is shown instead.
+        message = writeResultsExport(path, *result, sections(), error) ? exportWrittenMessage(path)
+                                                                       : utf8ToLatin1(error);
+    }
+    UserPrompt& prompt = prompt_; // the window may be gone once closed
+    close();
+    prompt.showMessage(message);
+    return true;
+}
+
+ExportWindow* showExportWindow(QWidget* parent, ExportResultSource result,
+                               const std::string& startFolderUtf8, UserPrompt& prompt) {
+    auto* window = parent != nullptr
+                       ? parent->findChild<ExportWindow*>(QString(), Qt::FindDirectChildrenOnly)
+                       : nullptr;
+    if (window == nullptr || !window->isVisible()) {
+        window = new ExportWindow(std::move(result), fromUtf8(startFolderUtf8), prompt, parent);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace sonora::ui

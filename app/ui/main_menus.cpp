@@ -1,0 +1,324 @@
+// The main window's command menus and the dialogs and editor windows they open. The menu
+// captions and enabling follow MenuState; every command goes through the workspace.
+#include <QAction>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include "app/ui/display_options_dialog.h"
+#include "app/ui/driver_copy_dialog.h"
+#include "app/ui/main_window.h"
+#include "app/ui/project_properties_dialog.h"
+#include "app/ui/qt_prompt.h"
+#include "app/ui/qt_text.h"
+
+namespace sonora::ui {
+
+namespace {
+
+// One entry per editor kind at most.
+constexpr int kMaxWindowEntries = 5;
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+const char kQuickGuide[] =
+    "Kurzanleitung\n\n"
+    "1. Unter \u201eBearbeiten \u2192 Projekteigenschaften\u201c legen Sie die Zahl der "
+    "Verst\u00e4rker und Chassis und das Frequenzraster fest.\n"
+    "2. Im Men\u00fc \u201eChassis\u201c w\u00e4hlen Sie f\u00fcr jedes Chassis seine Daten, "
+    "das Geh\u00e4use und die Schallwand.\n"
+    "3. In den Men\u00fcs der Verst\u00e4rker bearbeiten Sie die passive Weiche und die aktiven "
+    "Filter.\n"
+    "4. Nach jeder \u00c4nderung rechnet Sonora neu; die Reiter des Hauptfensters zeigen die "
+    "Ergebnisse, die Statuszeile den Fortschritt.\n"
+    "5. \u201eReferenz \u2192 Projekt als Referenz merken\u201c h\u00e4lt den Stand fest; die "
+    "Diagramme zeigen ihn dann gestrichelt zum Vergleich.\n"
+    "6. \u201eBearbeiten \u2192 R\u00fcckg\u00e4ngig\u201c nimmt bis zu 21 Schritte zur\u00fcck.";
+
+// A dialog that blocks only the main window and deletes itself once it has finished. Not
+// WA_DeleteOnClose: that posts the deletion before the accepted/rejected handlers run, and a
+// handler that waits for the calculation serves events and could delete the dialog under Qt.
+void deleteWhenFinished(QDialog* dialog) {
+    QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
+}
+
+void openWindowModal(QDialog* dialog) {
+    deleteWhenFinished(dialog);
+    dialog->open();
+}
+
+} // namespace
+
+// ---- building
+
+void MainWindow::buildCommandMenus() {
+    QMenu* edit = menuBar()->addMenu(text("&Bearbeiten"));
+    undoAction_ = edit->addAction(text("Rückgängig"), this, [this] { workspace_->undo(); });
+    undoAction_->setObjectName(QStringLiteral("undo"));
+    undoAction_->setShortcut(QKeySequence::Undo);
+    undoAction_->setEnabled(false);
+    edit->addSeparator();
+    const auto editAction = [&](const char* caption, const char* name, auto slot) {
+        QAction* a = edit->addAction(text(caption), this, slot);
+        a->setObjectName(QString::fromLatin1(name));
+        editActions_.push_back(a);
+        return a;
+    };
+    editAction("Projekteigenschaften ...", "projectProperties",
+               [this] { openProjectProperties(); });
+    editAction("Anzeigeoptionen ...", "displayOptions", [this] { openDisplayOptions(); });
+    edit->addSeparator();
+    editAction("Chassis kopieren ...", "driverCopy", [this] { openDriverCopy(); });
+    editAction("gemeinsames Außengehäuse", "sharedCabinet", [this] { openSharedCabinetEditor(); });
+    edit->addSeparator();
+    QAction* visualisation = edit->addAction(text("Gehäusevisualisierung ..."), this,
+                                             [this] { chooseVisualisationProgram(); });
+    visualisation->setObjectName(QStringLiteral("visualisation"));
+
+    // The drivers: one entry per driver slot, shown below nChassis.
+    driverMenu_ = menuBar()->addMenu(text("&Chassis"));
+    driverMenu_->setObjectName(QStringLiteral("driverMenu"));
+    for (int n = 0; n < kMaxChassis; ++n) {
+        QAction* a = driverMenu_->addAction(QString(), this, [this, n] { openDriverEditor(n); });
+        a->setVisible(false);
+    }
+
+    // One menu per amplifier output, shown below nAmps.
+    for (int amp = 0; amp < kMaxAmps; ++amp) {
+        QMenu* m = menuBar()->addMenu(text("Verstärker &") + QString::number(amp + 1));
+        m->setObjectName(QStringLiteral("ampMenu%1").arg(amp + 1));
+        m->addAction(text("Passive Weiche editieren"), this,
+                     [this, amp] { openCrossoverEditor(amp); });
+        m->addAction(text("Aktive Filter editieren"), this,
+                     [this, amp] { openActiveFilterEditor(amp); });
+        m->menuAction()->setVisible(amp == 0);
+        ampMenus_.push_back(m);
+    }
+
+    QMenu* reference = menuBar()->addMenu(text("&Referenz"));
+    rememberAction_ = reference->addAction(text("Projekt als Referenz merken"), this,
+                                           [this] { workspace_->rememberReference(); });
+    restoreAction_ = reference->addAction(text("Referenzprojekt wiederherstellen"), this,
+                                          [this] { workspace_->restoreReference(); });
+    swapAction_ = reference->addAction(text("Referenzprojekt mit aktuellem Projekt tauschen"), this,
+                                       [this] { workspace_->swapWithReference(); });
+    deleteAction_ = reference->addAction(text("Referenzprojekt löschen"), this,
+                                         [this] { workspace_->deleteReference(); });
+    for (QAction* a : {restoreAction_, swapAction_, deleteAction_}) {
+        a->setEnabled(false);
+    }
+
+    // The open editors, while there are any.
+    windowMenu_ = menuBar()->addMenu(text("&Fenster"));
+    windowMenu_->setObjectName(QStringLiteral("windowMenu"));
+    for (int k = 0; k < kMaxWindowEntries; ++k) {
+        QAction* a = windowMenu_->addAction(QString());
+        connect(a, &QAction::triggered, this,
+                [this, a] { bringEditorToFront(static_cast<EditorKind>(a->data().toInt())); });
+        a->setVisible(false);
+    }
+    windowMenu_->menuAction()->setVisible(false);
+
+    QMenu* help = menuBar()->addMenu(text("&Hilfe"));
+    help->addAction(text("Kurzanleitung"), this, [this] { showQuickGuide(); });
+
+    // The recent files: nine fixed entries, so that choosing one never deletes the entry whose
+    // signal is being delivered when the menus are updated.
+    for (int k = 0; k < kMaxRecentMenuEntries; ++k) {
+        QAction* a =
+            recentMenu_->addAction(QString(), this, [this, k] { workspace_->loadRecent(k); });
+        a->setObjectName(QStringLiteral("History %1").arg(k + 1));
+        a->setVisible(false);
+    }
+    recentMenu_->setEnabled(false);
+}
+
+// ---- enabling
+
+void MainWindow::updateMenus(const MenuState& menus) {
+    fileMenu_->setEnabled(menus.fileMenu);
+    const QList<QAction*> recent = recentMenu_->actions();
+    for (qsizetype k = 0; k < recent.size(); ++k) {
+        const bool shown = k < static_cast<qsizetype>(menus.recent.size());
+        recent[k]->setVisible(shown);
+        if (shown) {
+            recent[k]->setText(fromUtf8(menus.recent[static_cast<std::size_t>(k)].text));
+        }
+    }
+    recentMenu_->setEnabled(!menus.recent.empty());
+
+    // Undo changes the project under an open optimizer as much as any other editing command.
+    undoAction_->setEnabled(menus.undoEnabled && menus.editMenus);
+    undoAction_->setText(fromUtf8(menus.undoCaption));
+    for (QAction* a : editActions_) {
+        a->setEnabled(menus.editMenus);
+    }
+
+    const QList<QAction*> drivers = driverMenu_->actions();
+    for (qsizetype n = 0; n < drivers.size(); ++n) {
+        const bool shown = n < static_cast<qsizetype>(menus.driverEntries.size());
+        drivers[n]->setVisible(shown);
+        if (shown) {
+            drivers[n]->setText(fromUtf8(menus.driverEntries[static_cast<std::size_t>(n)]));
+        }
+    }
+    driverMenu_->setEnabled(menus.editMenus && !menus.driverEntries.empty());
+
+    for (std::size_t amp = 0; amp < ampMenus_.size(); ++amp) {
+        ampMenus_[amp]->menuAction()->setVisible(static_cast<int>(amp) < menus.ampEntries);
+        ampMenus_[amp]->setEnabled(menus.ampMenus);
+    }
+
+    for (QAction* a : {restoreAction_, swapAction_, deleteAction_}) {
+        a->setEnabled(menus.referenceCommands);
+    }
+    rememberAction_->setEnabled(menus.editMenus);
+
+    const QList<QAction*> windows = windowMenu_->actions();
+    for (qsizetype k = 0; k < windows.size(); ++k) {
+        const bool shown = k < static_cast<qsizetype>(menus.windowEntries.size());
+        windows[k]->setVisible(shown);
+        if (shown) {
+            const WindowMenuEntry& e = menus.windowEntries[static_cast<std::size_t>(k)];
+            windows[k]->setText(fromUtf8(e.text));
+            windows[k]->setData(static_cast<int>(e.editor));
+        }
+    }
+    windowMenu_->menuAction()->setVisible(menus.windowMenu);
+    acceptDrops_ = menus.acceptDrops;
+}
+
+// ---- dialogs on the whole project
+
+void MainWindow::openProjectProperties() {
+    auto* dialog = new ProjectPropertiesDialog(workspace_->projectProperties(), this);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { workspace_->acceptProjectProperties(dialog->values()); });
+    openWindowModal(dialog);
+}
+
+void MainWindow::openDisplayOptions() {
+    auto* dialog = new DisplayOptionsDialog(workspace_->displayOptions(),
+                                            directionAngles(switches().directionSet), this);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { workspace_->acceptDisplayOptions(dialog->values()); });
+    openWindowModal(dialog);
+}
+
+void MainWindow::openDriverCopy() {
+    // The snapshot is taken now, before anything is chosen; cancelling drops it again.
+    workspace_->beginDriverCopy();
+    auto* dialog = new DriverCopyDialog(workspace_->project(), this);
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { workspace_->acceptDriverCopy(dialog->request()); });
+    connect(dialog, &QDialog::rejected, this, [this] { workspace_->cancelDriverCopy(); });
+    openWindowModal(dialog);
+}
+
+void MainWindow::chooseVisualisationProgram() {
+    const QString program =
+        QFileDialog::getOpenFileName(this, text("Visualisierungsprogramm auswählen ..."),
+                                     fromUtf8(options_.paths.programFolder));
+    if (!program.isEmpty()) {
+        workspace_->startCabinetVisualisation(toUtf8(program));
+    }
+}
+
+void MainWindow::showQuickGuide() {
+    QMessageBox* box = findChild<QMessageBox*>(QStringLiteral("quickGuide"));
+    if (box == nullptr) {
+        box = new QMessageBox(QMessageBox::Information, promptCaption(), text(kQuickGuide),
+                              QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("quickGuide"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal); // the new project's properties follow at once
+    }
+    box->show();
+    box->raise();
+}
+
+// ---- editors
+
+void MainWindow::openDriverEditor(int driver) {
+    if (workspace_->openEditor(EditorKind::Chassis, driver) == EditorOpen::Open) {
+        showEditorPlaceholder(EditorKind::Chassis,
+                              text("Der Chassis-Editor (Chassis %1)").arg(driver + 1));
+    }
+}
+
+void MainWindow::openCrossoverEditor(int amp) {
+    if (workspace_->openEditor(EditorKind::Weiche, amp) == EditorOpen::Open) {
+        showEditorPlaceholder(EditorKind::Weiche,
+                              text("Der Weicheneditor (Verstärker %1)").arg(amp + 1));
+    }
+}
+
+void MainWindow::openActiveFilterEditor(int amp) {
+    if (workspace_->openEditor(EditorKind::Aktfilter, amp) == EditorOpen::Open) {
+        showEditorPlaceholder(EditorKind::Aktfilter,
+                              text("Der Editor der aktiven Filter (Verstärker %1)").arg(amp + 1));
+    }
+}
+
+void MainWindow::openSharedCabinetEditor() {
+    if (workspace_->openEditor(EditorKind::GemGeh) == EditorOpen::Open) {
+        showEditorPlaceholder(EditorKind::GemGeh, text("Der Editor des gemeinsamen Außengehäuses"));
+    }
+}
+
+// Stands in for an editor window until the editors exist: a modeless note that counts as the
+// open editor, so that the menus, the "&Fenster" entries and the refusals behave as they will.
+void MainWindow::showEditorPlaceholder(EditorKind editor, const QString& what) {
+    auto* box =
+        new QMessageBox(QMessageBox::Information, promptCaption(),
+                        what + text(" folgt mit der nächsten Ausbaustufe."), QMessageBox::Ok, this);
+    box->setWindowModality(Qt::NonModal);
+    deleteWhenFinished(box);
+    connect(box, &QDialog::finished, this, [this, editor, box] {
+        const auto it = editorWindows_.find(editor);
+        if (it != editorWindows_.end() && it->second == box) {
+            editorWindows_.erase(it);
+            workspace_->editorClosed(editor);
+        }
+    });
+    editorWindows_[editor] = box;
+    box->show();
+}
+
+void MainWindow::closeEditors(const EditorSet& editors) {
+    const std::pair<EditorKind, bool> kinds[] = {
+        {EditorKind::Chassis, editors.chassis},     {EditorKind::Weiche, editors.weiche},
+        {EditorKind::Aktfilter, editors.aktfilter}, {EditorKind::GemGeh, editors.gemgeh},
+        {EditorKind::Optimizer, editors.optimizer},
+    };
+    for (const auto& [kind, close] : kinds) {
+        const auto it = editorWindows_.find(kind);
+        if (!close || it == editorWindows_.end()) {
+            continue;
+        }
+        // Taken out first: the workspace counts these as closed itself, so the window's own
+        // report must not come a second time (the optimizer, which may refuse, reports below).
+        QPointer<QWidget> window = it->second;
+        editorWindows_.erase(it);
+        if (window) {
+            window->close();
+        }
+        if (kind == EditorKind::Optimizer) {
+            workspace_->editorClosed(kind);
+        }
+    }
+}
+
+void MainWindow::bringEditorToFront(EditorKind editor) {
+    const auto it = editorWindows_.find(editor);
+    if (it != editorWindows_.end() && it->second) {
+        it->second->show();
+        it->second->raise();
+        it->second->activateWindow();
+    }
+}
+
+} // namespace sonora::ui

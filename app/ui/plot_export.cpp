@@ -1,0 +1,211 @@
+#include "app/ui/plot_export.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QImage>
+#include <array>
+#include <cstdio>
+#include <memory>
+
+#include "app/shell/chart_set.h"
+#include "app/ui/chart_view.h"
+#include "app/ui/dir_map_widget.h"
+#include "app/ui/directivity_views.h"
+#include "app/ui/polar_plot_widget.h"
+#include "app/ui/qt_text.h"
+#include "storage/latin1.h"
+
+namespace sonora::ui {
+
+namespace {
+
+// The charts drawn, in this order; their content comes from the chart set like the window's.
+constexpr std::array kPlottedCharts = {
+    ChartKind::Box,
+    ChartKind::Phase,
+    ChartKind::DirectionsUp,
+    ChartKind::DirectionsDown,
+    ChartKind::DirectionsLeft,
+    ChartKind::DirectionsRight,
+    ChartKind::MaxVoltage,
+    ChartKind::MaxLevel,
+    ChartKind::DriverVoltages,
+    ChartKind::DirectivityIndex,
+    ChartKind::GroupDelay,
+};
+
+bool isNameCharacter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// Latin-1 letters outside ASCII that chart titles use, with their ASCII spelling.
+const char* spelledOut(unsigned char c) {
+    switch (c) {
+    case 0xC4:
+        return "Ae";
+    case 0xD6:
+        return "Oe";
+    case 0xDC:
+        return "Ue";
+    case 0xE4:
+        return "ae";
+    case 0xF6:
+        return "oe";
+    case 0xFC:
+        return "ue";
+    case 0xDF:
+        return "ss";
+    default:
+        return nullptr;
+    }
+}
+
+// The process's Qt application: the existing one, or an offscreen one made for this export.
+class OffscreenApplication {
+public:
+    OffscreenApplication() {
+        if (QCoreApplication::instance() != nullptr) {
+            return;
+        }
+        // No screen is needed to draw into an image; a user's own choice stays in force.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        // The toolkit's notes about the missing desktop (runtime folder, window hints) mean
+        // nothing for pictures; only its errors reach the terminal.
+        previousHandler_ = qInstallMessageHandler(onlyErrors);
+        own_ = std::make_unique<QApplication>(argc_, argv_.data());
+    }
+    ~OffscreenApplication() {
+        if (own_ != nullptr) {
+            own_.reset();
+            qInstallMessageHandler(previousHandler_);
+        }
+    }
+    OffscreenApplication(const OffscreenApplication&) = delete;
+    OffscreenApplication& operator=(const OffscreenApplication&) = delete;
+    bool usable() const {
+        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    }
+
+private:
+    int argc_ = 1;
+    std::array<char, sizeof("sonora")> name_{"sonora"};
+    std::array<char*, 2> argv_{name_.data(), nullptr};
+    std::unique_ptr<QApplication> own_;
+    QtMessageHandler previousHandler_ = nullptr;
+
+    static void onlyErrors(QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    }
+};
+
+// Saves `image` as `name` in `dir`, noting the file or the failure.
+void savePicture(const QImage& image, const QString& dir, const std::string& name,
+                 PlotExport& out) {
+    const QString file = QDir(dir).filePath(QString::fromStdString(name));
+    if (!image.isNull() && image.save(file, "PNG")) {
+        out.files.push_back(toUtf8(file));
+    } else {
+        out.errors.push_back("Kann " + toUtf8(file) + " nicht schreiben.");
+    }
+}
+
+// Takes a view out of its tab page for drawing at a size of its own (the page's layout would give
+// a never-shown page's child no room), and puts it back.
+class DetachedView {
+public:
+    DetachedView(QWidget* view, QSize size) : view_(view), page_(view->parentWidget()) {
+        view_->setParent(nullptr);
+        view_->resize(size);
+    }
+    ~DetachedView() { view_->setParent(page_); }
+    DetachedView(const DetachedView&) = delete;
+    DetachedView& operator=(const DetachedView&) = delete;
+
+private:
+    QWidget* view_;
+    QWidget* page_;
+};
+
+// The directivity map in both planes and the polar charts, painted by the window's own views at
+// their default settings (polar charts at their first frequency).
+void writeDirectivityPlots(const TProjekt& project, const TResult& result, const QString& dir,
+                           PlotExport& out) {
+    QWidget holder; // parent of the views' pages; never shown
+    DirectivityViews views([&out](const std::string& m) { out.errors.push_back(m); }, &holder);
+    views.fill(result, project.option);
+    const QSize size(kPlotWidth, kPlotHeight);
+    const std::string map = "Richtungs-Sonogramm";
+    {
+        const DetachedView detached(views.map(), size);
+        views.verticalSwitch()->setChecked(false);
+        savePicture(views.map()->renderImage(), dir, plotFileName(map + " horizontal"), out);
+        views.verticalSwitch()->setChecked(true);
+        savePicture(views.map()->renderImage(), dir, plotFileName(map + " vertikal"), out);
+    }
+    const DetachedView detached(views.polar(), size);
+    savePicture(views.polar()->renderImage(), dir, plotFileName("Polarplots"), out);
+}
+
+} // namespace
+
+std::string plotFileName(const std::string& latin1Title) {
+    std::string name;
+    bool gap = false;
+    for (const char ch : latin1Title) {
+        const auto c = static_cast<unsigned char>(ch);
+        const char* spelled = spelledOut(c);
+        if (spelled == nullptr && !isNameCharacter(c)) {
+            gap = true;
+            continue;
+        }
+        if (gap && !name.empty()) {
+            name += '_';
+        }
+        gap = false;
+        name += spelled != nullptr ? std::string(spelled) : std::string(1, ch);
+    }
+    if (name.empty()) {
+        name = "Diagramm";
+    }
+    return name + ".png";
+}
+
+PlotExport writeResultPlots(const TProjekt& project, const TResult& result,
+                            const std::string& folder) {
+    PlotExport out;
+    const OffscreenApplication application;
+    if (!application.usable()) {
+        out.errors.push_back("Diagramme brauchen eine Qt-Widgets-Anwendung.");
+        return out;
+    }
+    const QString dir = fromUtf8(folder);
+    if (!QDir().mkpath(dir)) {
+        out.errors.push_back("Kann das Verzeichnis " + folder + " nicht anlegen.");
+        return out;
+    }
+    ChartSet charts;
+    for (const std::string& failure : charts.update(result, project.option, ChartSwitches{})) {
+        out.errors.push_back(latin1ToUtf8(failure));
+    }
+    for (const ChartKind kind : kPlottedCharts) {
+        const ChartContent& content = charts.chart(kind);
+        ChartView view; // a fresh one each, so no axis setting carries over
+        view.setContent(content);
+        const QString file =
+            QDir(dir).filePath(QString::fromStdString(plotFileName(content.title)));
+        if (view.savePng(file, kPlotWidth, kPlotHeight)) {
+            out.files.push_back(toUtf8(file));
+        } else {
+            out.errors.push_back("Kann " + toUtf8(file) + " nicht schreiben.");
+        }
+    }
+    writeDirectivityPlots(project, result, dir, out);
+    return out;
+}
+
+} // namespace sonora::ui

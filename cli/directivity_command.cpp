@@ -1,0 +1,130 @@
+// sonora-cli richtwirkung: compute a project completely and print the polar levels of both planes
+// at one grid frequency, as the polar plots of the main window show them.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "acoustics/dir_data.h"
+#include "acoustics/polar_plot.h"
+#include "cli/commands.h"
+#include "cli/project_loading.h"
+#include "cli/terminal_prompt.h"
+#include "engine/calc_form.h"
+#include "engine/calc_thread.h"
+#include "storage/numbers.h"
+
+namespace sonora::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A whole calculation takes well under a second; this only guards against a hang.
+constexpr auto kCalcTimeout = 600s;
+constexpr double kDefaultFrequency = 1000; // Hz
+constexpr double kMapLevelGuard = 1e-50;   // keeps the logarithm of a zero finite
+
+struct DirectivityOptions {
+    std::string project;
+    double frequency = kDefaultFrequency;
+    bool vertikal = false;
+};
+
+// A frequency entry: the whole text must be a finite number above 0 ("1,5e3" and "1500" alike).
+bool parseFrequency(const std::string& text, double& f) {
+    const ParseResult p = parseFloat(text);
+    if (text.empty() || p.end != text.size() || !std::isfinite(p.value) || !(p.value > 0)) {
+        return false;
+    }
+    f = p.value;
+    return true;
+}
+
+bool parseDirectivityOptions(const Args& args, DirectivityOptions& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--frequenz" && i + 1 < args.size()) {
+            if (!parseFrequency(args[++i], o.frequency)) {
+                std::fprintf(stderr, "Ungültige Frequenz: %s\n\n", args[i].c_str());
+                return false;
+            }
+        } else if (a == "--vertikal") {
+            o.vertikal = true;
+        } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
+            o.project = a;
+        } else {
+            std::fprintf(stderr, "Unbekannte Option: %s\n\n", a.c_str());
+            return false;
+        }
+    }
+    return !o.project.empty();
+}
+
+// Numbers as the program writes them into its files: at most 10 characters, decimal comma.
+std::string number(double v) {
+    return compactNumberText(kFileNumberWidth, v);
+}
+
+} // namespace
+
+int runDirectivity(const Args& args) {
+    DirectivityOptions o;
+    if (!parseDirectivityOptions(args, o)) {
+        printUsage(stderr);
+        return kExitUsage;
+    }
+    TerminalPrompt prompt;
+    auto project = std::make_unique<TProjekt>();
+    if (!loadProjectAnyForm(o.project, *project, prompt)) {
+        return kExitUsage;
+    }
+
+    TFormRechnen form;
+    TCalcThread::Options co;
+    co.pause = 0ms;
+    co.lowerPriority = false;
+    co.listener = &form;
+    TCalcThread calc(co);
+    form.attach(&calc);
+    form.CalcAllNew(*project);
+    if (!calc.waitUntilIdle(kCalcTimeout)) {
+        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
+                     static_cast<long long>(kCalcTimeout.count()));
+        return kExitFailed;
+    }
+    if (!form.result || !form.result->valid) {
+        // Polar data of a failed run would be stale or empty: show why instead.
+        for (const std::string& line : form.ErrMemo) {
+            std::fprintf(stderr, "%s\n", terminalText(line).c_str());
+        }
+        std::fprintf(stderr, "Berechnung fehlerhaft.\n");
+        return kExitFailed;
+    }
+
+    auto data = makeDirData();
+    Fill(*data, *form.result);
+    if (data->nvalues <= 0) {
+        std::fprintf(stderr, "Berechnung fehlerhaft.\n");
+        return kExitFailed;
+    }
+    const int j = nearestGridIndex(*data, o.frequency);
+    if (o.vertikal) {
+        // The vertical directivity map relative to the per-frequency 0° reference.
+        computeMapValues(*data, true, 0, kAxisAngleIndex);
+    }
+    std::printf("Frequenz: %s Hz\n", number(data->x[j]).c_str());
+    for (int a = 0; a < kPlaneAngles; ++a) {
+        std::string line = std::to_string(a - kAxisAngleIndex) + "\t" +
+                           number(polarLevel(data->yh[j][a])) + "\t" +
+                           number(polarLevel(data->yv[j][a]));
+        if (o.vertikal) {
+            line += "\t" + number(20 * std::log10(data->y[j][a] + kMapLevelGuard));
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return kExitOk;
+}
+
+} // namespace sonora::cli

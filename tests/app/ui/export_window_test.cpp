@@ -1,0 +1,280 @@
+// The export window offscreen: its check boxes, the save dialog's title, folder and filter, the
+// file it writes against the core export for the same choice, the overwrite question, "Abbruch",
+// the final message, and the entry in the main window's file menu.
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+#include <optional>
+
+#include "app/ui/export_window.h"
+#include "app/ui/qt_text.h"
+#include "app/ui/status_line.h"
+#include "engine/calc_form.h"
+#include "engine/calc_thread.h"
+#include "gui_test_support.h"
+#include "measure/results_export.h"
+#include "model/record_defaults.h"
+#include "storage/latin1.h"
+#include "storage/project_file.h"
+
+using namespace sonora;
+using namespace sonora::ui;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kCalcTimeoutMs = 120000; // sanitizer builds are slow
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A chooser that answers with a fixed path (empty: cancelled) and notes what it was shown.
+struct FakeChooser {
+    QString answer;
+    std::optional<ExportSaveDialog> shown;
+    ExportFileChooser function() {
+        return [this](QWidget*, const ExportSaveDialog& d) {
+            shown = d;
+            return answer;
+        };
+    }
+};
+
+} // namespace
+
+class ExportWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void showsTheThreeGroupsAndButtons();
+    void writesWhatTheCoreWritesForTheChoice();
+    void overwriteQuestionKeepsTheFileOnNo();
+    void cancellingAndAbbruchWriteNothing();
+    void failedWriteSaysWhyAndClosesTheWindow();
+    void fileNamesAndFilter();
+    void fileMenuOpensItOnTheWindowsResult();
+
+private:
+    std::unique_ptr<TResult> result_; // the two-way example, calculated
+    QTemporaryDir dir_;
+};
+
+void ExportWindowTest::initTestCase() {
+    ScriptedPrompt prompt;
+    auto project = std::make_unique<TProjekt>();
+    initDefaultProjekt(*project);
+    // The examples are stored compressed, as the program saves projects.
+    QCOMPARE(
+        readProjectFile(*project, test::exampleProject("Zweiwege geschlossen.LSP"), true, prompt),
+        ProjectReadStatus::Ok);
+    recomputeDerivedDriverValues(*project);
+    TFormRechnen form;
+    TCalcThread::Options options;
+    options.pause = 0ms;
+    options.listener = &form;
+    TCalcThread calc(options);
+    form.attach(&calc);
+    form.CalcAllNew(*project);
+    QVERIFY(calc.waitUntilIdle(std::chrono::milliseconds(kCalcTimeoutMs)));
+    QVERIFY(form.result && form.result->valid);
+    result_ = std::move(form.result);
+    QVERIFY(dir_.isValid());
+}
+
+void ExportWindowTest::showsTheThreeGroupsAndButtons() {
+    ScriptedPrompt prompt;
+    ExportWindow window([this] { return result_.get(); }, dir_.path(), prompt);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Sonora - Export"));
+    QStringList groups;
+    for (const QGroupBox* g : window.findChildren<QGroupBox*>()) {
+        groups << g->title();
+    }
+    QCOMPARE(groups, QStringList({QStringLiteral("Gesamtbox"), QStringLiteral("Chassis"),
+                                  QString::fromUtf8("Verstärker")}));
+    QCOMPARE(window.findChildren<QCheckBox*>().size(), kExportSectionCount);
+    // Each box sits in its group, captioned as the export names it; nothing is ticked at first.
+    QCOMPARE(window.checkBox(ExportSection::BoxHorizontal5)->text(),
+             QString::fromUtf8("Frequenzgänge horizontal (5°-Schritte)"));
+    QCOMPARE(window.checkBox(ExportSection::ChassisMaxSpl)->parentWidget()->property("title"),
+             QVariant(QStringLiteral("Chassis")));
+    QCOMPARE(window.checkBox(ExportSection::BoxMaxSpl)->parentWidget()->property("title"),
+             QVariant(QStringLiteral("Gesamtbox")));
+    QCOMPARE(window.checkBox(ExportSection::AmpImpedance)->text(),
+             QString::fromUtf8("Impedanzgang an Verstärker"));
+    QVERIFY(window.sections().empty());
+    QCOMPARE(window.exportButton()->text(), QStringLiteral("exportieren .."));
+    QCOMPARE(window.cancelButton()->text(), QStringLiteral("Abbruch"));
+}
+
+void ExportWindowTest::writesWhatTheCoreWritesForTheChoice() {
+    ScriptedPrompt prompt;
+    FakeChooser chooser;
+    chooser.answer = dir_.filePath(QStringLiteral("auswahl")); // no extension: ".exp" is added
+    ExportWindow window([this] { return result_.get(); }, QStringLiteral("/start/ordner"), prompt);
+    window.setFileChooser(chooser.function());
+    window.show();
+    for (const ExportSection s : {ExportSection::BoxResponse, ExportSection::BoxVertical5,
+                                  ExportSection::ChassisImpedance, ExportSection::AmpFilter}) {
+        window.checkBox(s)->click();
+    }
+    const ExportSections chosen{ExportSection::BoxResponse, ExportSection::BoxVertical5,
+                                ExportSection::ChassisImpedance, ExportSection::AmpFilter};
+    QCOMPARE(window.sections(), chosen);
+
+    QTest::mouseClick(window.exportButton(), Qt::LeftButton);
+    QVERIFY(chooser.shown.has_value());
+    QCOMPARE(chooser.shown->title, QStringLiteral("Ergebnisse exportieren"));
+    QCOMPARE(chooser.shown->folder, QStringLiteral("/start/ordner"));
+    const QString target = chooser.answer + QStringLiteral(".exp");
+    const QByteArray written = readFile(target);
+    QCOMPARE(written, bytes(resultsExportText(*result_, chosen)));
+    // Not just any export: a different choice gives a different file.
+    QVERIFY(written != bytes(resultsExportText(*result_, {ExportSection::BoxResponse})));
+    QVERIFY(written.startsWith("// Export from Sonora "));
+    QVERIFY(!window.isVisible());
+    QVERIFY(prompt.questions.empty()); // a new file needs no question
+    QCOMPARE(prompt.messages, std::vector<std::string>{exportWrittenMessage(toUtf8(target))});
+    QCOMPARE(prompt.messages[0], utf8ToLatin1("Export geschrieben in Datei\r\n" + toUtf8(target)));
+}
+
+void ExportWindowTest::overwriteQuestionKeepsTheFileOnNo() {
+    const QString target = dir_.filePath(QStringLiteral("alt.txt"));
+    {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("alte Daten");
+    }
+    ScriptedPrompt prompt;
+    FakeChooser chooser;
+    chooser.answer = target;
+    ExportWindow window([this] { return result_.get(); }, dir_.path(), prompt);
+    window.setFileChooser(chooser.function());
+    window.show();
+    window.checkBox(ExportSection::BoxEnergy)->setChecked(true);
+
+    prompt.choices = {2}; // "Nein"
+    QVERIFY(!window.exportWithDialog());
+    QCOMPARE(readFile(target), QByteArray("alte Daten"));
+    QCOMPARE(prompt.questions, std::vector<std::string>{exportOverwriteQuestion(toUtf8(target))});
+    QVERIFY(prompt.messages.empty());
+    QVERIFY(window.isVisible()); // the user may choose another file
+
+    prompt.choices.clear(); // closing the question gives its default, "Nein" again
+    QVERIFY(!window.exportWithDialog());
+    QCOMPARE(readFile(target), QByteArray("alte Daten"));
+
+    prompt.choices = {1}; // "Ja"
+    QVERIFY(window.exportWithDialog());
+    QCOMPARE(readFile(target), bytes(resultsExportText(*result_, {ExportSection::BoxEnergy})));
+    QCOMPARE(prompt.messages.size(), std::size_t{1});
+    QVERIFY(!window.isVisible());
+}
+
+void ExportWindowTest::cancellingAndAbbruchWriteNothing() {
+    ScriptedPrompt prompt;
+    FakeChooser chooser; // answers "" as a cancelled dialog does
+    ExportWindow window([this] { return result_.get(); }, dir_.path(), prompt);
+    window.setFileChooser(chooser.function());
+    window.show();
+    const QStringList before = QDir(dir_.path()).entryList(QDir::Files);
+    QVERIFY(!window.exportWithDialog());
+    QVERIFY(chooser.shown.has_value());
+    QVERIFY(window.isVisible());
+    QVERIFY(prompt.messages.empty() && prompt.questions.empty());
+
+    QTest::mouseClick(window.cancelButton(), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), before);
+    QVERIFY(prompt.messages.empty());
+}
+
+void ExportWindowTest::failedWriteSaysWhyAndClosesTheWindow() {
+    ScriptedPrompt prompt;
+    FakeChooser chooser;
+    chooser.answer = dir_.filePath(QStringLiteral("fehlt/x.exp")); // folder does not exist
+    ExportWindow window([this] { return result_.get(); }, dir_.path(), prompt);
+    window.setFileChooser(chooser.function());
+    window.show();
+    QVERIFY(window.exportWithDialog());
+    QVERIFY(!window.isVisible());
+    QVERIFY(!QFile::exists(chooser.answer));
+    QCOMPARE(prompt.messages.size(), std::size_t{1});
+    // The message names the file but does not claim it was written.
+    QVERIFY(prompt.messages[0].find(utf8ToLatin1(toUtf8(chooser.answer))) != std::string::npos);
+    QVERIFY(prompt.messages[0].find("Export geschrieben") == std::string::npos);
+
+    // Without a result there is nothing to write.
+    ScriptedPrompt empty;
+    chooser.answer = dir_.filePath(QStringLiteral("leer.exp"));
+    ExportWindow none([] { return static_cast<const TResult*>(nullptr); }, dir_.path(), empty);
+    none.setFileChooser(chooser.function());
+    QVERIFY(none.exportWithDialog());
+    QVERIFY(!QFile::exists(chooser.answer));
+    QCOMPARE(empty.messages,
+             std::vector<std::string>{utf8ToLatin1("Es liegt noch kein Rechenergebnis vor.")});
+}
+
+void ExportWindowTest::fileNamesAndFilter() {
+    QCOMPARE(qtNameFilter(kExportFilter), QStringLiteral("*.exp (*.exp);;*.txt (*.txt);;*.* (*)"));
+    QCOMPARE(qtNameFilter("Tabellen|*.csv;*.tsv|ohne Muster"),
+             QStringLiteral("Tabellen (*.csv *.tsv)"));
+    QCOMPARE(withDefaultExtension(QStringLiteral("/a.b/name"), ".exp"),
+             QStringLiteral("/a.b/name.exp"));
+    QCOMPARE(withDefaultExtension(QStringLiteral("/a/name.txt"), ".exp"),
+             QStringLiteral("/a/name.txt"));
+    QCOMPARE(withDefaultExtension(QString(), ".exp"), QString());
+}
+
+void ExportWindowTest::fileMenuOpensItOnTheWindowsResult() {
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    MainWindow main(test::windowOptions(dir, prompt, 0ms));
+    QCOMPARE(main.start(test::exampleProject("Zweiwege geschlossen.LSP")), StartUpOutcome::Running);
+    main.show();
+    QTRY_COMPARE_WITH_TIMEOUT(main.statusLine()->text(),
+                              QStringLiteral("Berechnung war erfolgreich."), kCalcTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(main.calculation().form().result->valid, kCalcTimeoutMs);
+    QAction* entry = nullptr;
+    for (QAction* menu : main.menuBar()->actions()) {
+        if (menu->text() == QStringLiteral("&Datei") && menu->menu() != nullptr) {
+            for (QAction* a : menu->menu()->actions()) {
+                if (a->text() == QStringLiteral("&Export ...")) {
+                    entry = a;
+                }
+            }
+        }
+    }
+    QVERIFY(entry != nullptr);
+    entry->trigger();
+    auto* window = main.findChild<ExportWindow*>();
+    QVERIFY(window != nullptr && window->isVisible());
+    entry->trigger(); // a second time: the same window comes to the front
+    QCOMPARE(main.findChildren<ExportWindow*>().size(), 1);
+
+    FakeChooser chooser;
+    chooser.answer = dir.filePath(QStringLiteral("menu.exp"));
+    window->setFileChooser(chooser.function());
+    window->checkBox(ExportSection::ChassisResponse)->setChecked(true);
+    window->checkBox(ExportSection::AmpImpedance)->setChecked(true);
+    QVERIFY(window->exportWithDialog());
+    // The save dialog starts in the reports folder of the settings.
+    QCOMPARE(toUtf8(chooser.shown->folder), main.workspace().environment().folders.reports);
+    QCOMPARE(readFile(chooser.answer), bytes(resultsExportText(*main.calculation().form().result,
+                                                               {ExportSection::ChassisResponse,
+                                                                ExportSection::AmpImpedance})));
+    QCOMPARE(prompt.messages.back(), exportWrittenMessage(toUtf8(chooser.answer)));
+    QTRY_VERIFY(main.findChild<ExportWindow*>() == nullptr); // deleted once closed
+}
+
+QTEST_MAIN(ExportWindowTest)
+#include "export_window_test.moc"

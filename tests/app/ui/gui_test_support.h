@@ -1,0 +1,39 @@
+// Shared set-up of the window tests: a private data folder and the main window's options.
+#pragma once
+
+#include <QTemporaryDir>
+#include <string>
+
+#include "app/ui/main_window.h"
+#include "storage/folders.h"
+#include "storage/settings.h"
+
+namespace sonora::ui::test {
+
+inline bool alwaysWritable(const std::string&) {
+    return true;
+}
+
+// Settings and folders below `dir` (its "prog/" plays the program folder, so nothing of the real
+// home folder is touched), with every question answered by `prompt`.
+inline MainWindowOptions windowOptions(const QTemporaryDir& dir, UserPrompt& prompt,
+                                       std::chrono::milliseconds pause) {
+    const std::string root = dir.path().toStdString() + "/";
+    BaseFolders base;
+    base.programFolder = root + "prog/";
+    base.appDataFolder = root + "home/";
+    base.isWritable = alwaysWritable;
+    MainWindowOptions options;
+    options.environment = startUp(base, prompt);
+    options.paths.programFolder = base.programFolder;
+    options.paths.tempFolder = root;
+    options.calcPause = pause;
+    options.prompt = &prompt;
+    return options;
+}
+
+inline std::string exampleProject(const char* name) {
+    return std::string(SONORA_EXAMPLES_DIR) + "/Projekte/" + name;
+}
+
+} // namespace sonora::ui::test
