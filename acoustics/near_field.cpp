@@ -118,7 +118,7 @@ NearFieldCache buildNearFieldCache(const TProjekt& p, const TResult& res,
     for (int d = 0; d < cache.drivers(); ++d) {
         for (int a = 0; a < kNearFieldAngles; ++a) {
             const NearFieldDirection dir = nearFieldDirection(a);
-            for (int k = 0; k < cache.slots(); ++k) {
+            for (int k = 0; k < cache.slotCount(); ++k) {
                 cache.set(
                     d, a, k,
                     Interpolate_FGang_Chas(p, res, band.first + k, d, 0, dir.bgrad, dir.lgrad));
@@ -176,7 +176,8 @@ NearFieldLevels computeNearFieldLevels(const NearFieldCache& cache,
     out.rows = nearFieldRows();
     out.level.assign(static_cast<std::size_t>(out.columns) * out.rows, 0.0);
 
-    const int n = std::min({cache.slots(), static_cast<int>(bandFreqs.size()), kNearFieldMaxBand});
+    const int n =
+        std::min({cache.slotCount(), static_cast<int>(bandFreqs.size()), kNearFieldMaxBand});
     const int nd = std::min(cache.drivers(), static_cast<int>(sources.size()));
 
     // Wave numbers in rad/mm; the phase of slot k at distance r is k·r.

@@ -77,7 +77,7 @@ public:
     NearFieldCache(int drivers, int slots);
 
     int drivers() const { return drivers_; }
-    int slots() const { return slots_; }
+    int slotCount() const { return slots_; }
     const Complex& value(int d, int a, int k) const { return values_[offset(d, a, k)]; }
     void set(int d, int a, int k, Complex v) { values_[offset(d, a, k)] = v; }
     // The slots of one driver and angle, contiguous.
@@ -124,7 +124,7 @@ int nearFieldRows();
 // For every cell and band frequency f_k: p_k = Σ_d value(d, a_d, k)·(1000/r_d)·e^(-j·2π·f_k·r_d/
 // 344000), r_d the distance from source d in mm and a_d its angle index; the level is
 // 20·log10(sqrt(Σ_k |p_k|²/N)) + 112 dB (a silent cell gets the level of 1e-50). bandFreqs holds
-// the N = cache.slots() frequencies, Hz; sources one entry per cache driver.
+// the N = cache.slotCount() frequencies, Hz; sources one entry per cache driver.
 NearFieldLevels computeNearFieldLevels(const NearFieldCache& cache,
                                        const std::vector<NearFieldSource>& sources,
                                        const std::vector<double>& bandFreqs, double maxDistance);

@@ -1,14 +1,20 @@
 // sonora-screenshots: renders the main window with a project, one PNG per result tab, without a
 // screen (run with QT_QPA_PLATFORM=offscreen). Used for the pictures of the README.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QListWidget>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
+#include "app/ui/crossover_finder_window.h"
 #include "app/ui/main_window.h"
+#include "app/ui/near_field_window.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
 #include "storage/folders.h"
@@ -81,6 +87,134 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("%s\n", qPrintable(file));
+    }
+    // The active-filter editor of amplifier 1 and the shared-cabinet editor with its preview.
+    const auto saveEditor = [&](const char* objectName, const char* fileName) {
+        auto* w = window.findChild<QWidget*>(QString::fromLatin1(objectName));
+        if (w == nullptr) {
+            return true; // refused or not there: no picture
+        }
+        QApplication::processEvents();
+        const QString file = QDir(args.at(2)).filePath(QString::fromLatin1(fileName));
+        const bool written = w->grab().save(file);
+        std::printf("%s\n", qPrintable(file));
+        w->close();
+        return written;
+    };
+    if (auto* amp = window.findChild<QMenu*>(QStringLiteral("ampMenu1"))) {
+        for (QAction* a : amp->actions()) {
+            if (a->text() == QStringLiteral("Aktive Filter editieren")) {
+                a->trigger();
+            }
+        }
+    }
+    if (!saveEditor("activeFilterEditor", "aktive_filter.png")) {
+        return 1;
+    }
+    // The crossover editor of amplifier 1.
+    if (auto* amp = window.findChild<QMenu*>(QStringLiteral("ampMenu1"))) {
+        for (QAction* a : amp->actions()) {
+            if (a->text() == QStringLiteral("Passive Weiche editieren")) {
+                a->trigger();
+            }
+        }
+    }
+    if (!saveEditor("crossoverEditor", "weiche.png")) {
+        return 1;
+    }
+    if (QAction* cabinet = window.findChild<QAction*>(QStringLiteral("sharedCabinet"))) {
+        cabinet->trigger();
+        if (auto* preview = window.findChild<QCheckBox*>(QStringLiteral("previewSwitch"))) {
+            preview->setChecked(true);
+        }
+        if (auto* pages = window.findChild<QTabWidget*>(QStringLiteral("sharedCabinetPages"))) {
+            pages->setCurrentIndex(1); // the first drivers' rows
+        }
+    }
+    if (!saveEditor("sharedCabinetEditor", "gemeinsames_gehaeuse.png")) {
+        return 1;
+    }
+    // The driver editor of driver 1 on its page of Thiele-Small values and derived values.
+    if (auto* drivers = window.findChild<QMenu*>(QStringLiteral("driverMenu"))) {
+        if (!drivers->actions().isEmpty()) {
+            drivers->actions().front()->trigger();
+        }
+        if (auto* editor = window.findChild<QWidget*>(QStringLiteral("driverEditor"))) {
+            editor->resize(kWidth * 3 / 4, kHeight * 3 / 4);
+            if (auto* pages = editor->findChild<QTabWidget*>()) {
+                pages->setCurrentIndex(1); // "Parameter"
+            }
+        }
+    }
+    if (!saveEditor("driverEditor", "chassis_editor.png")) {
+        return 1;
+    }
+    // The optimizer window as it opens on the project.
+    if (QAction* optimizer = window.findChild<QAction*>(QStringLiteral("optimizer"))) {
+        optimizer->trigger();
+        if (auto* w = window.findChild<QWidget*>(QStringLiteral("optimizerWindow"))) {
+            QApplication::processEvents();
+            const QString file = QDir(args.at(2)).filePath(QStringLiteral("optimierer.png"));
+            if (!w->grab().save(file)) {
+                std::fprintf(stderr, "Kann %s nicht schreiben.\n", qPrintable(file));
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(file));
+            w->close();
+        }
+    }
+    // "SONORA - Hilfsberechnungen" on its port page (entries, dimensions picture, results).
+    if (QAction* calculators = window.findChild<QAction*>(QStringLiteral("calculators"))) {
+        calculators->trigger();
+        if (auto* w = window.findChild<QWidget*>(QStringLiteral("calculatorsWindow"))) {
+            if (auto* pages = w->findChild<QTabWidget*>()) {
+                pages->setCurrentIndex(2); // "Bassreflexkanal"
+            }
+            QApplication::processEvents();
+            const QString file = QDir(args.at(2)).filePath(QStringLiteral("hilfsberechnungen.png"));
+            if (!w->grab().save(file)) {
+                std::fprintf(stderr, "Kann %s nicht schreiben.\n", qPrintable(file));
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(file));
+            w->close();
+        }
+    }
+    // The crossover finder (driver 1 against the others) and the near-field map at 1 kHz.
+    const auto saveTool = [&](const char* action, const char* fileName, auto prepare) {
+        QAction* a = window.findChild<QAction*>(QString::fromLatin1(action));
+        if (a == nullptr) {
+            return true;
+        }
+        a->trigger();
+        auto* w =
+            window.findChild<QWidget*>(QString::fromLatin1(action), Qt::FindDirectChildrenOnly);
+        if (w == nullptr) {
+            return true;
+        }
+        prepare(w);
+        QApplication::processEvents();
+        const QString file = QDir(args.at(2)).filePath(QString::fromLatin1(fileName));
+        if (!w->grab().save(file)) {
+            std::fprintf(stderr, "Kann %s nicht schreiben.\n", qPrintable(file));
+            return false;
+        }
+        std::printf("%s\n", qPrintable(file));
+        w->close();
+        return true;
+    };
+    const bool finder = saveTool("crossoverFinder", "trennfrequenzen.png", [](QWidget* w) {
+        auto* f = static_cast<ui::CrossoverFinderWindow*>(w);
+        for (int n = 0; n < f->groupList(1)->count(); ++n) {
+            f->groupList(n == 0 ? 1 : 2)->item(n)->setCheckState(Qt::Checked);
+        }
+    });
+    const bool nearField = saveTool("nearField", "nahfeld.png", [](QWidget* w) {
+        w->resize(kWidth * 7 / 8, kHeight * 3 / 4);
+        static_cast<ui::NearFieldWindow*>(w)->redraw();
+    });
+    if (!finder || !nearField) {
+        return 1;
     }
     window.close();
     return 0;

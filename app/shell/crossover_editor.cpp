@@ -67,7 +67,7 @@ bool CrossoverEditor::act(EditorAction action, int index) {
     return false;
 }
 
-PressOutcome CrossoverEditor::press(PixelPoint p, MouseButton button, MouseModifiers modifiers,
+PressOutcome CrossoverEditor::press(SchematicPoint p, MouseButton button, MouseModifiers modifiers,
                                     int sizePreset) {
     release();
     PressOutcome out;
@@ -93,7 +93,7 @@ PressOutcome CrossoverEditor::press(PixelPoint p, MouseButton button, MouseModif
     return out;
 }
 
-bool CrossoverEditor::move(PixelPoint p) {
+bool CrossoverEditor::move(SchematicPoint p) {
     if (dragAction_ == EditorAction::None) {
         return false;
     }
@@ -160,12 +160,12 @@ CloseOutcome CrossoverEditor::ok(UserPrompt& prompt, Workspace& workspace) {
         driver = driver || working_->weiche[i].typ == kPartDriver;
     }
     const std::string buttons = crossoverCloseButtons();
-    if (!amplifier &&
-        prompt.choose(kNoAmplifierQuestion, buttons, kCloseKeepEditing) == kCloseKeepEditing) {
+    if (!amplifier && prompt.choose(utf8ToLatin1(kNoAmplifierQuestion), buttons,
+                                    kCloseKeepEditing) == kCloseKeepEditing) {
         return CloseOutcome::KeepOpen;
     }
-    if (!driver &&
-        prompt.choose(kNoDriverQuestion, buttons, kCloseKeepEditing) == kCloseKeepEditing) {
+    if (!driver && prompt.choose(utf8ToLatin1(kNoDriverQuestion), buttons, kCloseKeepEditing) ==
+                       kCloseKeepEditing) {
         return CloseOutcome::KeepOpen;
     }
     release();

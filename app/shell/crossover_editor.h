@@ -18,7 +18,7 @@ namespace sonora {
 
 class Workspace;
 
-// The questions of "&Ok" (Latin-1 as the prompt takes them) and their buttons; button 1
+// The questions of "&Ok" (UTF-8 here, handed to the prompt in Latin-1) and their buttons; button 1
 // ("jetzt ändern") keeps the editor open.
 inline constexpr char kNoAmplifierQuestion[] =
     "Es ist kein Verstärker an der Weiche \r\nangeschlossen. ";
@@ -76,10 +76,11 @@ public:
     SchematicPicture picture(const SchematicOptions& options) const;
 
     // ---- mouse: press, moves while the button is down, release
-    PressOutcome press(PixelPoint p, MouseButton button, MouseModifiers modifiers, int sizePreset);
+    PressOutcome press(SchematicPoint p, MouseButton button, MouseModifiers modifiers,
+                       int sizePreset);
     // Repeats the pressed action (wire, delete, reverse, toggle) on a slot the pointer moves into;
     // true when the working copy changed.
-    bool move(PixelPoint p);
+    bool move(SchematicPoint p);
     void release();
     bool dragging() const { return dragAction_ != EditorAction::None; }
 

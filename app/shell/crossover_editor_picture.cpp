@@ -57,7 +57,7 @@ SchematicGeometry schematicGeometry(int preset) {
     return g;
 }
 
-PixelPoint nodePosition(const SchematicGeometry& g, int node) {
+SchematicPoint nodePosition(const SchematicGeometry& g, int node) {
     node = std::clamp(node, 0, kGridNodes);
     const int column = node % kGridColumns;
     const int row = node / kGridColumns;
@@ -65,13 +65,13 @@ PixelPoint nodePosition(const SchematicGeometry& g, int node) {
             std::min(g.margin + row * g.pitch, g.height - 1)};
 }
 
-PixelRect slotRect(const SchematicGeometry& g, int slot) {
+SchematicRect slotRect(const SchematicGeometry& g, int slot) {
     if (!isGridSlot(slot)) {
         return {0, 0, 0, 0};
     }
     const SlotNodes n = gridSlotNodes(slot);
-    const PixelPoint a = nodePosition(g, n.nod1);
-    const PixelPoint b = nodePosition(g, n.nod2);
+    const SchematicPoint a = nodePosition(g, n.nod1);
+    const SchematicPoint b = nodePosition(g, n.nod2);
     const int w = g.halfBody;
     if (n.nod2 == n.nod1 + 1) { // horizontal
         return {a.x + w, a.y - w, b.x - w, a.y + w};
@@ -79,7 +79,7 @@ PixelRect slotRect(const SchematicGeometry& g, int slot) {
     return {a.x - w, a.y + w, a.x + w, b.y - w};
 }
 
-int hitSlot(const SchematicGeometry& g, PixelPoint p) {
+int hitSlot(const SchematicGeometry& g, SchematicPoint p) {
     for (int slot = kFirstFreeWireSlot - 1; slot >= 0; --slot) {
         if (isGridSlot(slot) && slotRect(g, slot).contains(p)) {
             return slot;
@@ -191,7 +191,7 @@ SchematicPicture drawSchematic(const TPart (&weiche)[kPartSlots], const DriverNa
         case SchematicNumbers::NodeNumbers:
             break;
         }
-        picture.slots.push_back(std::move(s));
+        picture.parts.push_back(std::move(s));
     }
     return picture;
 }

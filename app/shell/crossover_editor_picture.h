@@ -14,22 +14,22 @@ namespace sonora {
 // Window-size presets of the editor ("WEsize"): 0 small, 1 medium, 2 large.
 inline constexpr int kSchematicSizePresets = 3;
 
-struct PixelPoint {
+struct SchematicPoint {
     int x;
     int y;
-    bool operator==(const PixelPoint&) const = default;
+    bool operator==(const SchematicPoint&) const = default;
 };
 
 // Half-open: contains left <= x < right and top <= y < bottom.
-struct PixelRect {
+struct SchematicRect {
     int left;
     int top;
     int right;
     int bottom;
-    bool contains(PixelPoint p) const {
+    bool contains(SchematicPoint p) const {
         return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
     }
-    bool operator==(const PixelRect&) const = default;
+    bool operator==(const SchematicRect&) const = default;
 };
 
 // Pixel layout of the schematic for one window size. Node (column, row) sits at
@@ -48,16 +48,16 @@ SchematicGeometry schematicGeometry(int preset);
 
 // Centre of `node` (11 * row + column). Node 132, which a free wire may name, lies below the
 // grid; positions are clamped to the canvas.
-PixelPoint nodePosition(const SchematicGeometry& g, int node);
+SchematicPoint nodePosition(const SchematicGeometry& g, int node);
 
 // The rectangle a grid slot answers to: the part's body between its two nodes, leaving out a
 // square of 2 * halfBody around every node, so that a drag along a row does not touch the
 // vertical slots it passes. Slots that are not grid slots give an empty rectangle.
-PixelRect slotRect(const SchematicGeometry& g, int slot);
+SchematicRect slotRect(const SchematicGeometry& g, int slot);
 
 // The slot under `p`, or -1. Where rectangles overlap the highest slot wins (the layout above
 // has no overlaps, but the rule keeps a changed layout well defined).
-int hitSlot(const SchematicGeometry& g, PixelPoint p);
+int hitSlot(const SchematicGeometry& g, SchematicPoint p);
 
 // Value texts (UTF-8). Resistors: engineering text below 0.1 or above 999 Ohm, otherwise the
 // four-character fixed text, then " Ohm". Capacitors (F): engineering text + " F" below 1e-7 or
@@ -88,9 +88,9 @@ struct SlotPicture {
     int slot;
     PartTyp typ;
     SlotOrientation orientation;
-    PixelPoint from;        // position of nod1
-    PixelPoint to;          // position of nod2
-    PixelRect body;         // the hit rectangle (empty for free wires)
+    SchematicPoint from;    // position of nod1
+    SchematicPoint to;      // position of nod2
+    SchematicRect body;     // the hit rectangle (empty for free wires)
     std::string text;       // UTF-8: value, "Chassis " + n, the driver's name, "Amp", a number
     std::string secondText; // coils: the winding resistance, or the label when asked for
     bool negative = false;  // polarity mark of drivers and amplifier outputs
@@ -99,14 +99,14 @@ struct SlotPicture {
 
 struct NodePicture {
     int node;
-    PixelPoint at;
+    SchematicPoint at;
     std::string text; // the node number in the "Knoten Nr." view, empty otherwise
 };
 
 struct SchematicPicture {
     SchematicGeometry geometry;
     std::vector<NodePicture> nodes; // the 132 grid nodes
-    std::vector<SlotPicture> slots; // grid slots in slot order, then the free wires
+    std::vector<SlotPicture> parts; // grid slots in slot order, then the free wires
 };
 
 // Text of a driver slot (UTF-8): "Chassis " + (chassisnr + 1), or in print view the name of

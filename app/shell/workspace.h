@@ -143,6 +143,9 @@ public:
     void acceptSharedCabinet(const TGemGeh& gemgeh,
                              std::span<const TSchallwand, kMaxChassis> schallwand);
     void applyOptimizerResult(const TProjekt& optimized);
+    // "Nein" on closing the optimizer: the project it started from again (with any marks its
+    // start set: `marksAdded` counts as a change), no undo step, CalcNew.
+    void restoreOptimizerStart(const TProjekt& start, bool marksAdded);
     // Driver copy/swap: the snapshot is taken when the dialog opens; OK applies, cancel drops it.
     void beginDriverCopy();
     void acceptDriverCopy(const DriverCopyRequest& request);
@@ -170,6 +173,9 @@ public:
     // "Gehäusevisualisierung" after the program was chosen in "Visualisierungsprogramm
     // auswählen ...": the cabinet description into the temporary folder and the program started.
     bool startCabinetVisualisation(const std::string& program);
+    // Closing the folders dialog: the check box and the six folders stored, the settings written
+    // and the folders found again from `base` (as at start-up).
+    void acceptFolders(const BaseFolders& base, bool usePresets, const FolderPresets& texts);
 
     // ---- the window
     // The window width the title is shortened for, pixels; sets the title again.
@@ -183,6 +189,16 @@ public:
     const std::string& fileName() const { return fileName_; } // full path, or "noname.LSP"
     bool toCheckForNewerChasssisFiles() const { return toCheckForNewerChasssisFiles_; }
     const ProgramEnvironment& environment() const { return env_; }
+    // The crossover editor's mouse assignment code ("TBWEopti") and window size ("WEsize"),
+    // written with the settings at program end; values out of range are not taken.
+    void setCrossoverEditorSettings(std::int32_t mouseCode, std::int32_t sizePreset) {
+        if (mouseCode >= 0 && mouseCode <= kMaxMouseCode) {
+            env_.settings.mouseCode = mouseCode;
+        }
+        if (sizePreset >= 0 && sizePreset < kWindowSizePresets) {
+            env_.settings.windowSizePreset = sizePreset;
+        }
+    }
     const TFilehistory& history() const { return env_.settings.history; }
 
 private:

@@ -125,6 +125,11 @@ bool Workspace::mayOpenCrossingFinder() {
     return waitForCalculation(kCalcWaitTimeout);
 }
 
+void Workspace::acceptFolders(const BaseFolders& base, bool usePresets,
+                              const FolderPresets& texts) {
+    closeFoldersDialog(env_, base, usePresets, texts, prompt_);
+}
+
 void Workspace::editorClosed(EditorKind editor) {
     switch (editor) {
     case EditorKind::Chassis:
@@ -191,6 +196,15 @@ void Workspace::applyOptimizerResult(const TProjekt& optimized) {
     pushUndo(kUndoOptimizerResult);
     *project_ = optimized;
     changed(false);
+}
+
+void Workspace::restoreOptimizerStart(const TProjekt& start, bool marksAdded) {
+    *project_ = start;
+    if (marksAdded) {
+        changed(false);
+    } else {
+        calc_.calcNew(*project_); // the charts showed the optimizer's designs
+    }
 }
 
 void Workspace::beginDriverCopy() {

@@ -85,6 +85,7 @@ void ChartView::setContent(const ChartContent& content) {
     subtitle_->setText(fromLatin1(content.subtitle));
     subtitle_->setVisible(!content.subtitle.empty());
     plot_->clearGraphs();
+    extraGraphs_.clear();
     applyAxis(plot_->xAxis, content.x);
     applyAxis(plot_->yAxis, content.y);
     plot_->yAxis2->setVisible(content.hasRightAxis);
@@ -113,6 +114,7 @@ void ChartView::setContent(const ChartContent& content) {
     for (const ChartCurve& c : content.curves) {
         add(c, false);
     }
+    addExtraGraphs();
     comparison_ = static_cast<int>(content.comparison.size());
     curves_ = static_cast<int>(content.curves.size());
     plot_->replot(QCustomPlot::rpQueuedReplot);
@@ -142,6 +144,29 @@ void ChartView::hideCursor() {
     if (cursor_->visible()) {
         cursor_->setVisible(false);
         plot_->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void ChartView::setExtraCurves(const std::vector<ChartCurve>& curves) {
+    for (QCPGraph* g : extraGraphs_) {
+        plot_->removeGraph(g);
+    }
+    extraGraphs_.clear();
+    extra_ = curves;
+    addExtraGraphs();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// Solid and on the left axis, after the current curves so that they stay visible on top.
+void ChartView::addExtraGraphs() {
+    for (const ChartCurve& c : extra_) {
+        QCPGraph* g = plot_->addGraph(plot_->xAxis, plot_->yAxis);
+        g->setData(toVector(c.x), toVector(c.y), true);
+        QPen pen(toQColor(c.color));
+        pen.setWidth(c.width);
+        g->setPen(pen);
+        g->setName(fromLatin1(c.name));
+        extraGraphs_.push_back(g);
     }
 }
 

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "app/shell/chart_content.h"
 
 class QCustomPlot;
+class QCPGraph;
 class QCPItemStraightLine;
 class QCPTextElement;
 
@@ -24,6 +26,12 @@ public:
     QString subtitle() const;
     int curveCount() const;      // graphs of the current curves
     int comparisonCount() const; // graphs of the comparison layer
+
+    // Curves drawn over the current ones and kept through setContent until replaced (the
+    // comparison curves of the box chart); an empty list removes them.
+    void setExtraCurves(const std::vector<ChartCurve>& curves);
+    int extraCount() const { return static_cast<int>(extraGraphs_.size()); }
+    const std::vector<ChartCurve>& extraCurves() const { return extra_; }
 
     // The cursor marker at a frequency (Hz); hideCursor removes it.
     void showCursor(double frequency);
@@ -47,6 +55,7 @@ protected:
 private:
     void showContextMenu(const QPoint& pos);
     void saveWithDialog(bool svg);
+    void addExtraGraphs();
 
     QCustomPlot* plot_;
     QCPTextElement* title_;
@@ -54,6 +63,8 @@ private:
     QCPItemStraightLine* cursor_;
     int curves_ = 0;
     int comparison_ = 0;
+    std::vector<ChartCurve> extra_;
+    std::vector<QCPGraph*> extraGraphs_;
 };
 
 } // namespace sonora::ui

@@ -6,12 +6,24 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include "app/ui/active_filter_editor.h"
+#include "app/ui/calculators_window.h"
+#include "app/ui/chart_view.h"
+#include "app/ui/comparison_curves_window.h"
+#include "app/ui/crossover_editor_window.h"
+#include "app/ui/crossover_finder_window.h"
 #include "app/ui/display_options_dialog.h"
 #include "app/ui/driver_copy_dialog.h"
+#include "app/ui/driver_editor_window.h"
+#include "app/ui/folders_dialog.h"
 #include "app/ui/main_window.h"
+#include "app/ui/near_field_window.h"
+#include "app/ui/optimizer_window.h"
 #include "app/ui/project_properties_dialog.h"
 #include "app/ui/qt_prompt.h"
 #include "app/ui/qt_text.h"
+#include "app/ui/shared_cabinet_editor.h"
+#include "app/ui/thread_monitor.h"
 
 namespace sonora::ui {
 
@@ -122,8 +134,90 @@ void MainWindow::buildCommandMenus() {
     }
     windowMenu_->menuAction()->setVisible(false);
 
+    // The tool windows on the last result ("toolsMenu" may already hold others' entries).
+    QMenu* tools = menuBar()->findChild<QMenu*>(QStringLiteral("toolsMenu"));
+    if (tools == nullptr) {
+        tools = menuBar()->addMenu(text("E&xtras"));
+        tools->setObjectName(QStringLiteral("toolsMenu"));
+    }
+    const auto resultCopy = [this] { return bridge_->form().result.get(); };
+    const auto project = [this]() -> const TProjekt& { return workspace_->project(); };
+    tools
+        ->addAction(text("Trennfrequenzbestimmung ..."), this,
+                    [this, resultCopy] {
+                        if (workspace_->mayOpenCrossingFinder()) {
+                            auto* w = showCrossoverFinder(this, workspace_->project(), resultCopy);
+                            connect(bridge_.get(), &CalcBridge::resultsArrived, w,
+                                    &CrossoverFinderWindow::recompute, Qt::UniqueConnection);
+                        }
+                    })
+        ->setObjectName(QStringLiteral("crossoverFinder"));
+    tools
+        ->addAction(
+            text("Vergleichsfrequenzgänge ..."), this,
+            [this, project] {
+                showComparisonCurvesWindow(
+                    this, project,
+                    [this](const ComparisonCurve& c1, const ComparisonCurve& c2) {
+                        chartView(ChartKind::Box)->setExtraCurves(comparisonChartCurves(c1, c2));
+                    },
+                    *prompt_);
+            })
+        ->setObjectName(QStringLiteral("comparisonCurves"));
+    tools
+        ->addAction(text("Nahfeld ..."), this,
+                    [this, project, resultCopy] {
+                        auto* w = showNearFieldWindow(this, project, resultCopy);
+                        connect(bridge_.get(), &CalcBridge::resultsArrived, w,
+                                &NearFieldWindow::resultChanged, Qt::UniqueConnection);
+                    })
+        ->setObjectName(QStringLiteral("nearField"));
+    // Not an editing command: while the optimizer is open this brings its window to the front.
+    tools->addAction(text("Optimierer ..."), this, [this] { openOptimizer(); })
+        ->setObjectName(QStringLiteral("optimizer"));
+    // Independent calculations that never touch the project.
+    tools
+        ->addAction(text("Hilfsberechnungen ..."), this,
+                    [this] {
+                        showCalculatorsWindow(
+                            this, fromUtf8(workspace_->environment().folders.drivers), *prompt_);
+                    })
+        ->setObjectName(QStringLiteral("calculators"));
+    tools->addSeparator();
+    tools
+        ->addAction(text("Verzeichnisse ..."), this,
+                    [this] {
+                        // The start-up's folders again: the program folder and the per-user data
+                        // folder.
+                        BaseFolders base;
+                        base.programFolder = options_.paths.programFolder;
+                        base.appDataFolder = workspace_->environment().folders.home;
+                        openWindowModal(new FoldersDialog(
+                            workspace_->environment(),
+                            [this, base](bool usePresets, const FolderPresets& texts) {
+                                workspace_->acceptFolders(base, usePresets, texts);
+                            },
+                            this));
+                    })
+        ->setObjectName(QStringLiteral("folders"));
+    tools
+        ->addAction(
+            text("Pfade anzeigen"), this,
+            [this] { prompt_->showMessage(pathsListing(workspace_->environment().folders)); })
+        ->setObjectName(QStringLiteral("paths"));
+
     QMenu* help = menuBar()->addMenu(text("&Hilfe"));
     help->addAction(text("Kurzanleitung"), this, [this] { showQuickGuide(); });
+    help->addAction(
+            text("Thread-Monitor ..."), this,
+            [this] {
+                showThreadMonitor(this, [this] {
+                    const auto* o =
+                        findChild<OptimizerDialog*>(QString::fromLatin1(kOptimizerWindowName));
+                    return probeThreads(*bridge_, o != nullptr ? o->optimizerThread() : nullptr);
+                });
+            })
+        ->setObjectName(QStringLiteral("threadMonitor"));
 
     // The recent files: nine fixed entries, so that choosing one never deletes the entry whose
     // signal is being delivered when the menus are updated.
@@ -244,28 +338,58 @@ void MainWindow::showQuickGuide() {
 
 void MainWindow::openDriverEditor(int driver) {
     if (workspace_->openEditor(EditorKind::Chassis, driver) == EditorOpen::Open) {
-        showEditorPlaceholder(EditorKind::Chassis,
-                              text("Der Chassis-Editor (Chassis %1)").arg(driver + 1));
+        auto* editor = new DriverEditor(*workspace_, driver, *prompt_, this);
+        // Closed by its own buttons: reported once, unless closeEditors has taken it out already.
+        connect(editor, &DriverEditor::closed, this, [this, editor] {
+            const auto it = editorWindows_.find(EditorKind::Chassis);
+            if (it != editorWindows_.end() && it->second == editor) {
+                editorWindows_.erase(it);
+                workspace_->editorClosed(EditorKind::Chassis);
+            }
+        });
+        editorWindows_[EditorKind::Chassis] = editor;
+        editor->show();
     }
 }
 
 void MainWindow::openCrossoverEditor(int amp) {
     if (workspace_->openEditor(EditorKind::Weiche, amp) == EditorOpen::Open) {
-        showEditorPlaceholder(EditorKind::Weiche,
-                              text("Der Weicheneditor (Verstärker %1)").arg(amp + 1));
+        auto* editor = new CrossoverEditorWindow(*workspace_, *prompt_, amp, this);
+        editorWindows_[EditorKind::Weiche] = editor;
+        editor->show();
     }
 }
 
 void MainWindow::openActiveFilterEditor(int amp) {
     if (workspace_->openEditor(EditorKind::Aktfilter, amp) == EditorOpen::Open) {
-        showEditorPlaceholder(EditorKind::Aktfilter,
-                              text("Der Editor der aktiven Filter (Verstärker %1)").arg(amp + 1));
+        auto* editor = new ActiveFilterEditor(*workspace_, *prompt_, amp, this);
+        deleteWhenFinished(editor);
+        // Closed by its own buttons: reported once, unless closeEditors has taken it out already.
+        connect(editor, &QDialog::finished, this, [this, editor] {
+            const auto it = editorWindows_.find(EditorKind::Aktfilter);
+            if (it != editorWindows_.end() && it->second == editor) {
+                editorWindows_.erase(it);
+                workspace_->editorClosed(EditorKind::Aktfilter);
+            }
+        });
+        editorWindows_[EditorKind::Aktfilter] = editor;
+        editor->show();
     }
 }
 
 void MainWindow::openSharedCabinetEditor() {
     if (workspace_->openEditor(EditorKind::GemGeh) == EditorOpen::Open) {
-        showEditorPlaceholder(EditorKind::GemGeh, text("Der Editor des gemeinsamen Außengehäuses"));
+        auto* editor = new SharedCabinetEditor(*workspace_, this);
+        deleteWhenFinished(editor);
+        connect(editor, &QDialog::finished, this, [this, editor] {
+            const auto it = editorWindows_.find(EditorKind::GemGeh);
+            if (it != editorWindows_.end() && it->second == editor) {
+                editorWindows_.erase(it);
+                workspace_->editorClosed(EditorKind::GemGeh);
+            }
+        });
+        editorWindows_[EditorKind::GemGeh] = editor;
+        editor->show();
     }
 }
 
@@ -307,9 +431,46 @@ void MainWindow::closeEditors(const EditorSet& editors) {
             window->close();
         }
         if (kind == EditorKind::Optimizer) {
-            workspace_->editorClosed(kind);
+            if (window && window->isVisible()) {
+                editorWindows_[kind] = window; // refused ("Abbruch", or the run goes on)
+            } else {
+                workspace_->editorClosed(kind);
+            }
         }
     }
+}
+
+// The optimizer window, kept (hidden) between its showings so that its settings stay. While it is
+// open the charts follow its best design and the editing menus are off (OptimizerOpen).
+void MainWindow::openOptimizer() {
+    if (workspace_->openEditor(EditorKind::Optimizer) != EditorOpen::Open) {
+        return;
+    }
+    auto* w = findChild<OptimizerDialog*>(QString::fromLatin1(kOptimizerWindowName));
+    if (w == nullptr) {
+        OptimizerConnections c;
+        c.project = [this]() -> const TProjekt& { return workspace_->project(); };
+        c.interactiveRunning = [this] { return bridge_->running(); };
+        c.mainResult = bridge_->form().result.get();
+        c.redrawMain = [this] { redrawCharts(); };
+        c.rememberReference = [this] { workspace_->rememberReference(); };
+        c.apply = [this](const TProjekt& p) { workspace_->applyOptimizerResult(p); };
+        c.restore = [this](const TProjekt& p, bool marksAdded) {
+            workspace_->restoreOptimizerStart(p, marksAdded);
+        };
+        // Reported once the window has really closed (its questions may keep it open). Closed
+        // through closeEditors, the entry is already gone and closeEditors reports.
+        c.closed = [this] {
+            const auto it = editorWindows_.find(EditorKind::Optimizer);
+            if (it != editorWindows_.end()) {
+                editorWindows_.erase(it);
+                workspace_->editorClosed(EditorKind::Optimizer);
+            }
+        };
+        w = new OptimizerDialog(*prompt_, std::move(c), this);
+    }
+    editorWindows_[EditorKind::Optimizer] = w;
+    w->showWindow();
 }
 
 void MainWindow::bringEditorToFront(EditorKind editor) {

@@ -76,6 +76,9 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // The optimizer's thread may still be calling into this window: end it first (its window
+    // serves the pending call and joins the thread).
+    delete findChild<QWidget*>(QStringLiteral("optimizerWindow"), Qt::FindDirectChildrenOnly);
     // The worker may still want to hand over results to this window: end it first.
     bridge_->shutDown();
 }

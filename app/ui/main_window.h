@@ -109,6 +109,7 @@ private:
     void openActiveFilterEditor(int amp);
     void openSharedCabinetEditor();
     void showEditorPlaceholder(EditorKind editor, const QString& what);
+    void openOptimizer(); // "Optimierer ...": the open check, then the optimizer window
     QWidget* chartPage(ChartKind kind);
 
     MainWindowOptions options_;

@@ -28,19 +28,20 @@ TEST(CrossoverPicture, EveryGridSlotAnswersAtItsCentreAndNoRectanglesOverlap) {
     for (int preset = 0; preset < kSchematicSizePresets; ++preset) {
         const SchematicGeometry g = schematicGeometry(preset);
         for (int s : slots) {
-            const PixelRect r = slotRect(g, s);
+            const SchematicRect r = slotRect(g, s);
             ASSERT_LT(r.left, r.right) << s;
             ASSERT_LT(r.top, r.bottom) << s;
             EXPECT_GE(r.left, 0);
             EXPECT_GE(r.top, 0);
             EXPECT_LE(r.right, g.width);
             EXPECT_LE(r.bottom, g.height);
-            const PixelPoint centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            const SchematicPoint centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
             EXPECT_EQ(hitSlot(g, centre), s) << "preset " << preset;
             // The four corners belong to this slot only: no neighbour shares a pixel.
-            for (PixelPoint corner :
-                 {PixelPoint{r.left, r.top}, PixelPoint{r.right - 1, r.top},
-                  PixelPoint{r.left, r.bottom - 1}, PixelPoint{r.right - 1, r.bottom - 1}}) {
+            for (SchematicPoint corner :
+                 {SchematicPoint{r.left, r.top}, SchematicPoint{r.right - 1, r.top},
+                  SchematicPoint{r.left, r.bottom - 1},
+                  SchematicPoint{r.right - 1, r.bottom - 1}}) {
                 EXPECT_EQ(hitSlot(g, corner), s) << "preset " << preset;
             }
         }
@@ -52,8 +53,8 @@ TEST(CrossoverPicture, HitTestAtTheBordersOfAHorizontalAndAVerticalSlot) {
         SCOPED_TRACE(preset);
         const SchematicGeometry g = schematicGeometry(preset);
         // Horizontal slot 53 joins nodes 58 and 59 (row 5, columns 3 and 4).
-        const PixelPoint a = nodePosition(g, 58);
-        const PixelPoint b = nodePosition(g, 59);
+        const SchematicPoint a = nodePosition(g, 58);
+        const SchematicPoint b = nodePosition(g, 59);
         ASSERT_EQ(b.x - a.x, g.pitch);
         ASSERT_EQ(b.y, a.y);
         const int w = g.halfBody;
@@ -66,7 +67,7 @@ TEST(CrossoverPicture, HitTestAtTheBordersOfAHorizontalAndAVerticalSlot) {
         EXPECT_EQ(hitSlot(g, {a.x + g.pitch / 2, a.y + w - 1}), 53);
         EXPECT_EQ(hitSlot(g, {a.x + g.pitch / 2, a.y + w}), -1);
         // Vertical slot 180 + 11 * 5 + 3 = 238 joins node 58 and node 69 below it.
-        const PixelPoint c = nodePosition(g, 69);
+        const SchematicPoint c = nodePosition(g, 69);
         ASSERT_EQ(c.y - a.y, g.pitch);
         EXPECT_EQ(hitSlot(g, {a.x, a.y + w}), 238);
         EXPECT_EQ(hitSlot(g, {a.x, a.y + w - 1}), -1);
@@ -88,8 +89,8 @@ TEST(CrossoverPicture, HitTestAtTheBordersOfAHorizontalAndAVerticalSlot) {
 
 TEST(CrossoverPicture, ADragAlongARowTouchesOnlyThatRowsSlots) {
     const SchematicGeometry g = schematicGeometry(1);
-    const PixelPoint first = nodePosition(g, 11 * 4);
-    const PixelPoint last = nodePosition(g, 11 * 4 + 10);
+    const SchematicPoint first = nodePosition(g, 11 * 4);
+    const SchematicPoint last = nodePosition(g, 11 * 4 + 10);
     std::set<int> hit;
     for (int x = first.x; x <= last.x; ++x) {
         const int s = hitSlot(g, {x, first.y});
@@ -144,35 +145,35 @@ TEST(CrossoverPicture, SlotDescriptions) {
     drivers.names[2] = "Hochtöner";
 
     const SchematicPicture p = drawSchematic(weiche, drivers, {});
-    ASSERT_EQ(p.slots.size(), 5u);
+    ASSERT_EQ(p.parts.size(), 5u);
     EXPECT_EQ(p.nodes.size(), static_cast<std::size_t>(kGridNodes));
-    EXPECT_EQ(p.slots[0].text, "Amp");
-    EXPECT_FALSE(p.slots[0].negative);
-    EXPECT_EQ(p.slots[1].text, "0,33 mH");
-    EXPECT_EQ(p.slots[1].secondText, "0,35 Ohm");
-    EXPECT_TRUE(p.slots[1].optimize);
-    EXPECT_EQ(p.slots[2].text, "Chassis 3");
-    EXPECT_TRUE(p.slots[2].negative);
-    EXPECT_EQ(p.slots[2].orientation, SlotOrientation::Vertical);
-    EXPECT_FALSE(p.slots[3].optimize);
-    EXPECT_EQ(p.slots[4].orientation, SlotOrientation::Free);
-    EXPECT_EQ(p.slots[4].from, nodePosition(p.geometry, 5));
-    EXPECT_EQ(p.slots[4].to, nodePosition(p.geometry, 127));
+    EXPECT_EQ(p.parts[0].text, "Amp");
+    EXPECT_FALSE(p.parts[0].negative);
+    EXPECT_EQ(p.parts[1].text, "0,33 mH");
+    EXPECT_EQ(p.parts[1].secondText, "0,35 Ohm");
+    EXPECT_TRUE(p.parts[1].optimize);
+    EXPECT_EQ(p.parts[2].text, "Chassis 3");
+    EXPECT_TRUE(p.parts[2].negative);
+    EXPECT_EQ(p.parts[2].orientation, SlotOrientation::Vertical);
+    EXPECT_FALSE(p.parts[3].optimize);
+    EXPECT_EQ(p.parts[4].orientation, SlotOrientation::Free);
+    EXPECT_EQ(p.parts[4].from, nodePosition(p.geometry, 5));
+    EXPECT_EQ(p.parts[4].to, nodePosition(p.geometry, 127));
 
     SchematicOptions print;
     print.printView = true;
     print.labelInsteadOfResistance = true;
     const SchematicPicture q = drawSchematic(weiche, drivers, print);
-    EXPECT_EQ(q.slots[2].text, "Hochtöner");
-    EXPECT_EQ(q.slots[1].secondText, "L1");
+    EXPECT_EQ(q.parts[2].text, "Hochtöner");
+    EXPECT_EQ(q.parts[1].secondText, "L1");
 
     SchematicOptions numbers;
     numbers.numbers = SchematicNumbers::PartNumbers;
-    EXPECT_EQ(drawSchematic(weiche, drivers, numbers).slots[2].text, "180");
+    EXPECT_EQ(drawSchematic(weiche, drivers, numbers).parts[2].text, "180");
     numbers.numbers = SchematicNumbers::NodeNumbers;
     const SchematicPicture n = drawSchematic(weiche, drivers, numbers);
     EXPECT_EQ(n.nodes[131].text, "131");
-    EXPECT_TRUE(n.slots[1].text.empty());
+    EXPECT_TRUE(n.parts[1].text.empty());
 }
 
 } // namespace

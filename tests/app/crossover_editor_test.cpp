@@ -14,8 +14,8 @@ constexpr MouseModifiers kCtrl{false, true};
 constexpr int kPreset = 1;
 
 // Centre of a grid slot's body in the geometry of kPreset.
-PixelPoint centreOf(int slot) {
-    const PixelRect r = slotRect(schematicGeometry(kPreset), slot);
+SchematicPoint centreOf(int slot) {
+    const SchematicRect r = slotRect(schematicGeometry(kPreset), slot);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
@@ -62,7 +62,7 @@ TEST(CrossoverEditorMouse, DragRepeatsWireAndDeleteAlongTheRowOnly) {
     EXPECT_EQ(out.action, EditorAction::MakeWire);
     EXPECT_TRUE(out.changed);
     const SchematicGeometry g = schematicGeometry(kPreset);
-    const PixelPoint end = centreOf(55);
+    const SchematicPoint end = centreOf(55);
     for (int x = centreOf(50).x; x <= end.x; ++x) {
         ed.move({x, end.y});
     }
@@ -130,7 +130,7 @@ TEST(CrossoverEditorMouse, ReversePolarityOncePerSlotEntered) {
     p->amp[0].weiche[191].typ = kPartDriver;
     p->amp[0].weiche[191].verpolt = 1;
     CrossoverEditor ed(*p, 0, 424531);
-    const PixelPoint c = centreOf(180);
+    const SchematicPoint c = centreOf(180);
     ed.press(c, MouseButton::Right, kCtrl, kPreset);
     ed.move({c.x, c.y + 1}); // still inside 180: no repetition
     ed.move(centreOf(191));
@@ -270,8 +270,8 @@ protected:
 
 TEST_F(CrossoverEditorClose, OkAsksBothQuestionsAndButtonOneKeepsTheEditorOpen) {
     auto ed = emptyEditor();
-    const std::string amp = kNoAmplifierQuestion;
-    const std::string drv = kNoDriverQuestion;
+    const std::string amp = utf8ToLatin1(kNoAmplifierQuestion);
+    const std::string drv = utf8ToLatin1(kNoDriverQuestion);
 
     prompt.choices = {1};
     EXPECT_EQ(ed->ok(prompt, *ws), CloseOutcome::KeepOpen);

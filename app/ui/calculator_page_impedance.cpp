@@ -1,0 +1,100 @@
+#include "app/ui/calculator_page_impedance.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "app/ui/calculator_page_pictures.h"
+
+namespace sonora::ui {
+
+namespace {
+
+using Kind = CircuitPart::Kind;
+
+QString caption(std::string_view name) {
+    return fieldCaption(impedanceCorrectionFields(), name);
+}
+
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The branches across the driver's terminals, named as in the result lines.
+CircuitDrawing resonanceCircuit() {
+    return {{{true,
+              {{Kind::Resistor, QStringLiteral("R")},
+               {Kind::Inductor, QStringLiteral("L")},
+               {Kind::Capacitor, QStringLiteral("C")}}}},
+            QStringLiteral("Chassis")};
+}
+
+CircuitDrawing inductanceCircuit() {
+    return {
+        {{true, {{Kind::Resistor, QStringLiteral("R")}, {Kind::Capacitor, QStringLiteral("C")}}}},
+        QStringLiteral("Chassis")};
+}
+
+CircuitDrawing combinedCircuit() {
+    return {
+        {{true,
+          {{Kind::Resistor, QStringLiteral("R2")},
+           {Kind::Inductor, QStringLiteral("L")},
+           {Kind::Capacitor, QStringLiteral("C2")}}},
+         {true, {{Kind::Resistor, QStringLiteral("R1")}, {Kind::Capacitor, QStringLiteral("C1")}}}},
+        QStringLiteral("Chassis")};
+}
+
+ResultMemo* addGroup(QVBoxLayout* layout, std::string_view title, const char* name,
+                     CircuitDrawing circuit) {
+    auto* group = new QGroupBox(utf8(title));
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(new CircuitPicture(std::move(circuit)));
+    auto* memo = new ResultMemo;
+    memo->setObjectName(QString::fromLatin1(name));
+    row->addWidget(memo, 1);
+    layout->addWidget(group);
+    return memo;
+}
+
+} // namespace
+
+ImpedanceCorrectionPage::ImpedanceCorrectionPage(QWidget* parent)
+    : QWidget(parent), entries_([this] { recalculate(); }) {
+    const ImpedanceCorrectionInputs start;
+    auto* form = new QFormLayout;
+    addNumberRow(form, entries_, "qms", caption("qms"), start.Qms);
+    addNumberRow(form, entries_, "qes", caption("qes"), start.Qes);
+    addNumberRow(form, entries_, "fc", caption("fc"), start.fc);
+    addNumberRow(form, entries_, "rdc", caption("rdc"), start.Rdc);
+    addNumberRow(form, entries_, "le", caption("le"), start.Le);
+
+    auto* results = new QVBoxLayout;
+    resonance_ = addGroup(results, kResonanceCorrectionCaption, "resonance", resonanceCircuit());
+    inductance_ =
+        addGroup(results, kInductanceCorrectionCaption, "inductance", inductanceCircuit());
+    combined_ = addGroup(results, kCombinedCorrectionCaption, "combined", combinedCircuit());
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(form);
+    left->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(results, 1);
+
+    building_ = false;
+    recalculate();
+}
+
+void ImpedanceCorrectionPage::recalculate() {
+    if (building_) {
+        return;
+    }
+    const ImpedanceCorrectionMemos memos = impedanceCorrectionLines(input());
+    resonance_->setLines(memos.resonance);
+    inductance_->setLines(memos.inductance);
+    combined_->setLines(memos.combined);
+}
+
+} // namespace sonora::ui

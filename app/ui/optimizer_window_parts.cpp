@@ -1,0 +1,254 @@
+#include "app/ui/optimizer_window_parts.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cmath>
+#include <numbers>
+#include <qcustomplot.h>
+
+#include "app/shell/crossover_editor_dialogs.h"
+#include "app/ui/number_field.h"
+#include "app/ui/qt_text.h"
+
+namespace sonora::ui {
+
+namespace {
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+constexpr double kFullWeight = 100;     // weights run 0..100
+constexpr double kDirectionStepDeg = 5; // one weight per 5°
+constexpr int kCentreIndex = 9;         // weight index of 0°
+constexpr int kPictureWidth = 220;      // pixels
+constexpr int kPictureHeight = 110;     // pixels
+constexpr int kFixDialogOffset = 32;    // pixels below the optimizer window's top
+constexpr int kHistoryWidth = 250;      // one pixel per history entry
+constexpr int kHistoryBase = 115;       // pixel row of grade 0
+constexpr double kHistoryPixelsPerGrade = 15;
+
+// One fan: 19 rays around `centre` pointing along `axisDeg` (0 = right, 90 = up), length
+// proportional to the weight.
+void drawFan(QPainter& p, QPointF centre, double radius, double axisDeg, const double* weights,
+             const QString& caption) {
+    p.setPen(QPen(Qt::lightGray, 1, Qt::DotLine));
+    constexpr int kArcHalfDeg = 50; // a little beyond the ±45° of the outer directions
+    constexpr int kQtDegree = 16;   // QPainter angles are in 1/16 degree
+    p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
+              static_cast<int>(axisDeg - kArcHalfDeg) * kQtDegree, 2 * kArcHalfDeg * kQtDegree);
+    p.setPen(QPen(QColor(0, 0, 160), 2));
+    for (int i = 0; i < kWeightDirections; ++i) {
+        const double angle =
+            (axisDeg + kDirectionStepDeg * (i - kCentreIndex)) * std::numbers::pi / 180;
+        const double r = radius * std::clamp(weights[i], 0.0, kFullWeight) / kFullWeight;
+        p.drawLine(centre, centre + QPointF(r * std::cos(angle), -r * std::sin(angle)));
+    }
+    p.setPen(Qt::black);
+    p.drawText(QRectF(centre.x() - radius, centre.y() + 2, 2 * radius, 16), Qt::AlignCenter,
+               caption);
+}
+
+} // namespace
+
+const char* const kHistoryCurveNames[5] = {"Note gesamt", "Frequenzgang", "Wirkungsgrad",
+                                           "Impedanz", "Phase"};
+
+// ---- weights picture
+
+WeightsPicture::WeightsPicture(QWidget* parent) : QWidget(parent) {
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(text("Klicken: Frequenzganggewichtung einstellen"));
+    weights_ = fgangWeightsFromSliders(WeightSliders{});
+    setMinimumSize(kPictureWidth, kPictureHeight);
+}
+
+void WeightsPicture::setWeights(const TFgangWeights& weights) {
+    weights_ = weights;
+    update();
+}
+
+QSize WeightsPicture::sizeHint() const {
+    return {kPictureWidth, kPictureHeight};
+}
+
+void WeightsPicture::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), Qt::white);
+    // Horizontal: the front points up, left and right across; vertical: the front points to
+    // the right, up and down along the rays. Each fan keeps 18 pixels below it for its caption.
+    constexpr double kCaption = 18;
+    const double rh = std::max(4.0, std::min(width() / 5.0, height() - 2 * kCaption));
+    drawFan(p, QPointF(width() * 0.25, height() - kCaption - 2), rh, 90, weights_.horweight,
+            text("horizontal"));
+    const double rv = std::max(4.0, std::min(width() / 5.0, height() / 2.0 - kCaption));
+    drawFan(p, QPointF(width() * 0.6, height() / 2.0 - kCaption / 2), rv, 0, weights_.vertweight,
+            text("vertikal"));
+}
+
+void WeightsPicture::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit clicked();
+    }
+}
+
+// ---- weights window
+
+WeightsWindow::WeightsWindow(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(text("Sonora-Optimierer Frequenzganggewichtung"));
+    setObjectName(QStringLiteral("weightsWindow"));
+    auto* layout = new QVBoxLayout(this);
+    picture_ = new WeightsPicture(this);
+    picture_->setCursor(Qt::ArrowCursor);
+    picture_->setToolTip(QString());
+    layout->addWidget(picture_);
+    auto* grid = new QGridLayout;
+    layout->addLayout(grid);
+    struct Row {
+        const char* caption;
+        const char* low;
+        const char* high;
+        int min, max, start;
+    };
+    const Row rows[4] = {
+        {"horizontal Breite", "fokussiert", "breit", 0, kWeightWidthMax, 1},
+        {"horizontal Mitte", "links", "rechts", -kWeightCentreLimit, kWeightCentreLimit, 0},
+        {"vertikal Breite", "fokussiert", "verteilt", 0, kWeightWidthMax, 1},
+        {"vertikal Mitte", "nach unten", "nach oben", -kWeightCentreLimit, kWeightCentreLimit, 0},
+    };
+    for (int k = 0; k < 4; ++k) {
+        const Row& r = rows[k];
+        grid->addWidget(new QLabel(text(r.caption), this), k, 0);
+        grid->addWidget(new QLabel(text(r.low), this), k, 1, Qt::AlignRight);
+        auto* s = new QSlider(Qt::Horizontal, this);
+        s->setRange(r.min, r.max);
+        s->setValue(r.start);
+        s->setPageStep(1);
+        s->setTickPosition(QSlider::TicksBelow);
+        grid->addWidget(s, k, 2);
+        grid->addWidget(new QLabel(text(r.high), this), k, 3);
+        shown_[k] = new QLabel(this);
+        shown_[k]->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-30,0°")));
+        grid->addWidget(shown_[k], k, 4);
+        sliderWidgets_[k] = s;
+        connect(s, &QSlider::valueChanged, this, &WeightsWindow::changed);
+    }
+    changed();
+}
+
+void WeightsWindow::changed() {
+    sliders_.horizontal.width = sliderWidgets_[kHorizontalWidth]->value();
+    sliders_.horizontal.centre = sliderWidgets_[kHorizontalCentre]->value();
+    sliders_.vertical.width = sliderWidgets_[kVerticalWidth]->value();
+    sliders_.vertical.centre = sliderWidgets_[kVerticalCentre]->value();
+    const auto degrees = [](double d) {
+        return QString::number(d, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
+               QString::fromUtf8("°");
+    };
+    shown_[kHorizontalWidth]->setText(degrees(weightWidthShownDegrees(sliders_.horizontal.width)));
+    shown_[kHorizontalCentre]->setText(
+        degrees(weightCentreShownDegrees(sliders_.horizontal.centre)));
+    shown_[kVerticalWidth]->setText(degrees(weightWidthShownDegrees(sliders_.vertical.width)));
+    shown_[kVerticalCentre]->setText(degrees(weightCentreShownDegrees(sliders_.vertical.centre)));
+    picture_->setWeights(weights());
+    emit weightsChanged();
+}
+
+// ---- history chart
+
+HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    plot_ = new QCustomPlot(this);
+    layout->addWidget(plot_);
+    const QColor colours[5] = {Qt::black, Qt::blue, Qt::darkGreen, Qt::red, Qt::magenta};
+    for (int k = 0; k < 5; ++k) {
+        QCPGraph* g = plot_->addGraph();
+        g->setName(text(kHistoryCurveNames[k]));
+        g->setPen(QPen(colours[k], 1));
+    }
+    // y = 115 - 15·grade pixels in a 115-pixel-high picture, one pixel per entry: the axes
+    // cover the grades 0 .. 115/15 and the 250 entries.
+    plot_->xAxis->setRange(0, kHistoryWidth);
+    plot_->yAxis->setRange(0, kHistoryBase / kHistoryPixelsPerGrade);
+    plot_->xAxis->setLabel(text("Schritt"));
+    plot_->yAxis->setLabel(text("Note"));
+    plot_->legend->setVisible(true);
+    plot_->legend->setFont(QFont(font().family(), font().pointSize() - 1));
+    plot_->setMinimumSize(kHistoryWidth + 80, kHistoryBase + 60);
+}
+
+void HistoryChart::setHistory(const OptiHistory& history) {
+    const int n = history.size();
+    QVector<double> x(n);
+    std::array<QVector<double>, 5> y;
+    for (auto& v : y) {
+        v.resize(n);
+    }
+    for (int i = 0; i < n; ++i) {
+        const OptiHistoryEntry& e = history[i];
+        x[i] = i;
+        y[0][i] = e.Note;
+        y[1][i] = e.Note_F;
+        y[2][i] = e.Note_W;
+        y[3][i] = e.Note_I;
+        y[4][i] = e.Note_Ph;
+    }
+    for (int k = 0; k < 5; ++k) {
+        plot_->graph(k)->setData(x, y[static_cast<std::size_t>(k)], true);
+    }
+    plot_->replot();
+}
+
+// ---- part value dialog
+
+PartValueDialog::PartValueDialog(const TPart& part, QWidget* parent)
+    : QDialog(parent), part_(part) {
+    setWindowTitle(fromUtf8(partKindCaption(part.typ)) + text(" festlegen"));
+    setObjectName(QStringLiteral("fixPartDialog"));
+    auto* form = new QFormLayout(this);
+    const double factor = partEntryFactor(part.typ);
+    value_ = new NumberField(factor != 0 ? part.value / factor : part.value, this);
+    form->addRow(text("Wert [") + fromUtf8(partValueUnit(part.typ)) + QLatin1Char(']'), value_);
+    if (partHasResistance(part.typ)) {
+        resistance_ = new NumberField(part.Rvalue, this);
+        form->addRow(text("Widerstand der Spule [Ohm]"), resistance_);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form->addRow(buttons);
+}
+
+TPart PartValueDialog::part() const {
+    TPart p = part_;
+    const double factor = partEntryFactor(p.typ);
+    const double entered = parseNumberField(value_->text(), factor != 0 ? p.value / factor : 0);
+    if (factor != 0 && entered > 0) {
+        p.value = entered * factor;
+    }
+    if (resistance_ != nullptr) {
+        const double r = parseNumberField(resistance_->text(), p.Rvalue);
+        if (r >= 0) {
+            p.Rvalue = r;
+        }
+    }
+    return p;
+}
+
+void placeBelowTopCentred(QWidget* dialog, const QWidget* over) {
+    dialog->adjustSize();
+    const QRect frame = over->frameGeometry();
+    dialog->move(frame.left() + (frame.width() - dialog->width()) / 2,
+                 frame.top() + kFixDialogOffset);
+}
+
+} // namespace sonora::ui
