@@ -263,7 +263,7 @@ const std::array<Field, 17> kFields = {{
      [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.h, t); }},
     {"t", "Tiefe T [cm]", Kind::Number,
      [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.t, t); }},
-    {"damping", "Bedämpfung (0 keine Wolle .. 4 stark gestopft)", Kind::Number,
+    {"damping", "Bedämpfung", Kind::Number, // 0 keine Wolle .. 4 stark gestopft
      [](PortInput& in, std::string_view t) { return setWhole(in.damping, t); }},
     {"shape", "Form: rechteckig / rund", Kind::Choice,
      [](PortInput& in, std::string_view t) {
@@ -280,7 +280,7 @@ const std::array<Field, 17> kFields = {{
      [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.e, t); }},
     {"d", "Durchmesser des Kanals / der Kanäle [cm]", Kind::Number,
      [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.d, t); }},
-    {"tubes", "Anzahl Kanäle (1 .. 4)", Kind::Number,
+    {"tubes", "Anzahl Kanäle ", Kind::Number, // 1 .. 4
      [](PortInput& in, std::string_view t) { return setWhole(in.tubes, t); }},
     {"l", "Länge des Kanals (Maß l) [cm]", Kind::Number,
      [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.l, t); }},

@@ -14,6 +14,7 @@
 #include "app/ui/chart_view.h"
 #include "app/ui/driver_editor_baffle.h"
 #include "app/ui/driver_editor_curves.h"
+#include "app/ui/driver_editor_directions.h"
 #include "app/ui/driver_editor_window.h"
 #include "app/ui/export_window.h"
 #include "app/ui/number_field.h"
@@ -28,9 +29,9 @@ namespace sonora::ui {
 
 namespace {
 
-constexpr int kCategoryBits = 21;    // bits 0..20 of TChassis::typ have a list entry
-constexpr int kFirstSpecialPage = 1; // pages from "Parameter" on are locked for special drivers
-constexpr int kLastSpecialPage = 5;
+constexpr int kCategoryBits = 21;     // bits 0..20 of TChassis::typ have a list entry
+constexpr int kFirstSpecialPage = 1;  // pages from "Parameter" on are locked for special drivers
+constexpr int kLastSpecialPage = 6;   // up to "F-Gang Richtungen"
 constexpr int kMeasuredOnEntries = 5; // fgang_which 1..5 have an entry
 
 // Index of the measured-curve tables.
@@ -102,6 +103,7 @@ void DriverEditor::readControls(const DriverRecords& r) const {
     if (t[at(CurveKind::ImpedancePhase)]->changed()) {
         t[at(CurveKind::ImpedancePhase)]->store(c.fgangipf, c.fgangip);
     }
+    directions_->read(c.Richt);
 
     if (einbauTyp_->currentIndex() >= 0) {
         e.typ = einbauTyp_->currentIndex();
@@ -190,6 +192,7 @@ void DriverEditor::showCurves() {
     tables_[at(CurveKind::Phase)]->fill(c.fgangapf, c.fgangap);
     tables_[at(CurveKind::Impedance)]->fill(c.fgangif, c.fgangi);
     tables_[at(CurveKind::ImpedancePhase)]->fill(c.fgangipf, c.fgangip);
+    directions_->show(c.Richt);
 }
 
 void DriverEditor::refreshLive() {
@@ -253,6 +256,7 @@ void DriverEditor::refreshLive() {
     drawing_->setBaffle(scratchBaffle_);
     levelPlot_->setContent(measuredCurvesChart(c, false, workspace_.project().option));
     impedancePlot_->setContent(measuredCurvesChart(c, true, workspace_.project().option));
+    directions_->showPlot(c.Richt, workspace_.project().option);
 }
 
 const TChassis& DriverEditor::editedChassis() {

@@ -18,6 +18,7 @@
 #include "app/ui/chart_view.h"
 #include "app/ui/driver_editor_baffle.h"
 #include "app/ui/driver_editor_curves.h"
+#include "app/ui/driver_editor_directions.h"
 #include "app/ui/number_field.h"
 #include "app/ui/qt_text.h"
 #include "model/record_defaults.h"
@@ -180,6 +181,9 @@ DriverEditor::DriverEditor(Workspace& workspace, int driver, UserPrompt& prompt,
     pages_->addTab(scrolled(buildBafflePage()), text("Schallwand"));
     pages_->addTab(buildFrequencyPage(), text("Frequenzgang"));
     pages_->addTab(buildImpedancePage(), text("Impedanzgang"));
+    directions_ = new DirectionsPage;
+    connect(directions_, &DirectionsPage::edited, this, [this] { refreshLive(); });
+    pages_->addTab(directions_, text("F-Gang Richtungen"));
     pages_->addTab(scrolled(buildInformativePage()),
                    text(" Daten ohne Einfluß auf Berechnung - nur informativ "));
     layout->addWidget(pages_);

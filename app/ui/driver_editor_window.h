@@ -26,6 +26,7 @@ namespace sonora::ui {
 class BaffleDrawing;
 class ChartView;
 class CurveTable;
+class DirectionsPage;
 class NumberField;
 
 // Positions of the damping sliders: 0 "keine Wolle" .. 4 "stark gestopft".
@@ -67,6 +68,7 @@ public:
     QTabWidget* pages() const { return pages_; }
     NumberField* entry(const char* name) const { return entries_.field(name); }
     CurveTable* curveTable(CurveKind kind) const;
+    DirectionsPage* directionsPage() const { return directions_; }
     QLabel* derivedValue(const char* name) const;
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -153,6 +155,7 @@ private:
     CurveTable* tables_[4] = {};
     ChartView* levelPlot_ = nullptr;
     ChartView* impedancePlot_ = nullptr;
+    DirectionsPage* directions_ = nullptr; // measured directional responses
     // Informative texts
     QLineEdit* fu_ = nullptr;
     QLineEdit* fo_ = nullptr;

@@ -21,6 +21,7 @@
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
 #include "engine/active_filter.h"
+#include "engine/calc_thread.h"
 #include "gui_test_support.h"
 #include "model/record_defaults.h"
 #include "storage/latin1.h"
@@ -319,6 +320,7 @@ void ActiveFilterEditorTest::acceptStoresChainAndRecalculates() {
     QCOMPARE(live.curves[0].x.size(), static_cast<std::size_t>(f.project().sz));
 
     const TAktfilter edited = e->chain();
+    const auto before = std::make_unique<TProjekt>(f.project());
     e->okButton()->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(f.window->findChildren<ActiveFilterEditor*>().isEmpty());
@@ -333,6 +335,19 @@ void ActiveFilterEditorTest::acceptStoresChainAndRecalculates() {
     QCOMPARE(f.window->workspace().undoStack().label(0), std::string("Aktives Filter 1 editieren"));
     QCOMPARE(QString::fromStdString(f.window->workspace().undoCaption()),
              utf8("Rückgängig \"Aktives Filter 1 editieren\""));
+    // Exactly the chain of amplifier 1 and the box are due again.
+    const auto marks = std::make_unique<TCalcStruct>();
+    markChangedStages(f.project(), *before, *marks);
+    QCOMPARE(marks->bfgang_akt[0].str(), std::string(kStatusPending));
+    QCOMPARE(marks->bfgang_box.str(), std::string(kStatusPending));
+    QVERIFY(marks->bChassiskontrolle.str().empty());
+    for (int k = 0; k < kMaxChassis; ++k) {
+        QVERIFY(marks->bfgang_ch[k].str().empty() && marks->bfgang_sw[k].str().empty());
+    }
+    for (int k = 0; k < kMaxAmps; ++k) {
+        QVERIFY(marks->bfgang_weiche[k].str().empty());
+        QVERIFY(k == 0 || marks->bfgang_akt[k].str().empty());
+    }
 
     // The recalculation runs with the new chain: the result's active-filter response is the
     // chain's own at every grid point.

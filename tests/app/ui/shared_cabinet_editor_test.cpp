@@ -18,6 +18,7 @@
 #include "app/ui/shared_cabinet_editor.h"
 #include "app/ui/shared_cabinet_editor_preview.h"
 #include "app/ui/status_line.h"
+#include "engine/calc_thread.h"
 #include "gui_test_support.h"
 
 using namespace sonora;
@@ -176,6 +177,7 @@ void SharedCabinetEditorTest::applyDerivesBaffles() {
         tweeterBaffleBefore.push_back(firstRun.fgang_sw[kTweeter][0][i][0]);
     }
     TSchallwand midrangeBefore = f.project().schallwand[kMidrange];
+    const auto before = std::make_unique<TProjekt>(f.project());
 
     SharedCabinetEditor* e = f.open();
     QVERIFY(e != nullptr);
@@ -212,6 +214,20 @@ void SharedCabinetEditorTest::applyDerivesBaffles() {
              std::string("Gemeinsames Außengehäuse editieren"));
     QCOMPARE(QString::fromStdString(f.window->workspace().undoCaption()),
              utf8("Rückgängig \"Gemeinsames Außengehäuse editieren\""));
+    // Due again: the baffle of every driver whose baffle record changed, and the box; no
+    // driver, filter or crossover stage.
+    const auto marks = std::make_unique<TCalcStruct>();
+    markChangedStages(p, *before, *marks);
+    QCOMPARE(marks->bfgang_box.str(), std::string(kStatusPending));
+    for (int k = 0; k < p.nChassis; ++k) {
+        const bool changed =
+            std::memcmp(&p.schallwand[k], &before->schallwand[k], sizeof(TSchallwand)) != 0;
+        QCOMPARE(marks->bfgang_sw[k].str() == kStatusPending, changed);
+    }
+    QVERIFY(marks->bfgang_sw[kTweeter].str() == kStatusPending);
+    for (int k = 0; k < kMaxAmps; ++k) {
+        QVERIFY(marks->bfgang_akt[k].str().empty() && marks->bfgang_weiche[k].str().empty());
+    }
 
     // The baffle stage runs again: the tweeter's baffle response is that of the small front now,
     // and the run succeeds (the positions fit their faces).
