@@ -196,6 +196,26 @@ TEST_F(WorkspaceTest, CabinetVisualisationWritesTheDescriptionAndStartsTheProgra
 namespace sonora::test {
 namespace {
 
+TEST_F(WorkspaceTest, ADriverFileOfTheSameDateIsNotOffered) {
+    ws->startUp(std::nullopt);
+    TChassis c = ws->project().chassis[0];
+    c.name.assign("Testbass 17");
+    const std::string file = env.folders.drivers + "Testbass.LSC";
+    ASSERT_TRUE(saveDriver(c, file, "", prompt)); // dated today
+    TChassis saved{};
+    ASSERT_TRUE(loadDriver(saved, file, true, prompt));
+    c.pubdate = saved.pubdate; // the project holds the file's own date
+    ws->acceptDriver(0, c, ws->project().einbau[0], ws->project().schallwand[0]);
+
+    const int calcs = calc.calcNewCount;
+    for (int k = 0; k < 4 && ws->toCheckForNewerChasssisFiles(); ++k) {
+        ws->newerDriverTick();
+    }
+    EXPECT_FALSE(ws->toCheckForNewerChasssisFiles());
+    EXPECT_TRUE(prompt.questions.empty());
+    EXPECT_EQ(calc.calcNewCount, calcs);
+}
+
 TEST_F(WorkspaceTest, ANewerDriverFileIsOfferedOnATickAndReloadedAsAnUndoStep) {
     ws->startUp(std::nullopt);
     TChassis c = ws->project().chassis[0];
