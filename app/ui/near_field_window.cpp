@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -121,6 +122,14 @@ ChartContent nearFieldChartContent(const NearFieldCurves& curves, double listeni
         c.curves.push_back(std::move(curve));
     }
     return c;
+}
+
+// Hiding the dialog in its base destructor takes the focus from an entry, whose editingFinished
+// would then call into the part of this window that is already gone.
+NearFieldWindow::~NearFieldWindow() {
+    for (QLineEdit* field : findChildren<QLineEdit*>()) {
+        disconnect(field, nullptr, this, nullptr);
+    }
 }
 
 NearFieldWindow::NearFieldWindow(NearFieldProjectSource project, NearFieldResultSource result,

@@ -62,6 +62,7 @@ class NearFieldWindow : public QDialog {
 public:
     NearFieldWindow(NearFieldProjectSource project, NearFieldResultSource result,
                     QWidget* parent = nullptr);
+    ~NearFieldWindow() override;
 
     // The entries as the core takes them (a field that holds no number keeps its start value).
     NearFieldSettings settings() const;

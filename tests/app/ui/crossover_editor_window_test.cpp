@@ -230,7 +230,8 @@ void CrossoverEditorWindowTest::cancelAndTheMouseOnTheCanvas() {
     QVERIFY(pictureOf(c->picture(), empty) == nullptr);
     QTest::mouseClick(c, Qt::LeftButton, {}, c->slotCentre(empty));
     QCOMPARE(int{e.slot(empty).typ}, int{kPartWire});
-    const SlotPicture* drawn = pictureOf(c->picture(), empty);
+    const SchematicPicture afterClick = c->picture(); // the slot pointer points into it
+    const SlotPicture* drawn = pictureOf(afterClick, empty);
     QVERIFY(drawn != nullptr && drawn->typ == kPartWire);
     QTest::mouseClick(c, Qt::LeftButton, Qt::ControlModifier, c->slotCentre(empty));
     QCOMPARE(int{e.slot(empty).typ}, int{kPartEmpty});
