@@ -21,9 +21,11 @@
 #include <memory>
 #include <qcustomplot.h>
 #include <string>
+#include <vector>
 
 #include "app/shell/crossover_editor.h"
 #include "app/shell/crossover_editor_dialogs.h"
+#include "app/shell/undo_stack.h"
 #include "app/ui/chart_view.h"
 #include "app/ui/crossover_editor_window.h"
 #include "app/ui/directivity_views.h"
@@ -186,7 +188,8 @@ int firstCapacitor(const TAmp& amp) {
 }
 
 // "Übernehmen" of one capacitor value changed through the part dialog of the crossover editor;
-// the values alternate so that every apply is a change.
+// the values alternate so that every apply is a change. With `undo_filled` the undo stack has
+// first been filled by untimed applies, so its snapshot reuses memory instead of taking new.
 void BM_ApplyCapacitorUntilBoxChart(benchmark::State& state) {
     Session s(std::chrono::milliseconds(state.range(0)), kThreeWay, state.range(1) != 0);
     int amp = 0;
@@ -208,15 +211,24 @@ void BM_ApplyCapacitorUntilBoxChart(benchmark::State& state) {
     const PartDialog original = editor->editor().partDialog(slot);
     const std::string values[] = {"10", "12,5"};
     int turn = 0;
-    MarkSums sums;
-    for (auto _ : state) {
+    auto apply = [&] {
         PartDialog changed = original;
         changed.valueText = values[turn++ % 2];
         editor->editor().acceptPartDialog(slot, changed);
         s.probe->start();
         editor->applyButton()->click();
         s.probe->requested();
-        if (!finished(state, s.probe->wait())) {
+        return s.probe->wait();
+    };
+    if (state.range(2) != 0) {
+        for (int k = 0; k < kUndoSlots + 1; ++k) {
+            apply();
+            s.settle();
+        }
+    }
+    MarkSums sums;
+    for (auto _ : state) {
+        if (!finished(state, apply())) {
             break;
         }
         sums.add(s.probe->marks());
@@ -229,13 +241,15 @@ void BM_ApplyCapacitorUntilBoxChart(benchmark::State& state) {
     s.settle();
 }
 BENCHMARK(BM_ApplyCapacitorUntilBoxChart)
-    ->ArgNames({"pause_ms", "eager"})
-    ->Args({500, 1})
-    ->Args({0, 1})
-    ->Args({0, 0})
+    ->ArgNames({"pause_ms", "eager", "undo_filled"})
+    ->Args({500, 1, 0})
+    ->Args({0, 1, 0})
+    ->Args({0, 0, 0})
+    ->Args({0, 0, 1})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Iterations(1)
+    ->Repetitions(7);
 
 // Loading the three-way (from the two-way, loaded untimed before each turn) until its first box
 // chart.
@@ -269,22 +283,30 @@ BENCHMARK(BM_LoadThreeWayUntilFirstChart)
     ->Args({0, 0})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+    ->Iterations(1)
+    ->Repetitions(5);
 
 // The chart update alone: the window redraws from the result it holds, until the box chart has
-// painted (everything the redraw queued before that paint included).
+// painted (everything the redraw queued before that paint included). `busy_ms` is the time until
+// the window has also done the work queued after that paint and is free for the user again.
 void BM_ChartUpdateUntilBoxPaint(benchmark::State& state) {
     Session s(0ms, kThreeWay, state.range(0) != 0);
+    double busy = 0;
     for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
         s.probe->start();
         s.window->redrawCharts();
         if (!finished(state, s.probe->wait())) {
             break;
         }
+        QCoreApplication::processEvents();
+        busy += static_cast<double>(clock.nsecsElapsed()) * 1e-6;
         state.PauseTiming();
         s.settle();
         state.ResumeTiming();
     }
+    state.counters["busy_ms"] = benchmark::Counter(busy, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_ChartUpdateUntilBoxPaint)
     ->ArgName("eager")
@@ -340,6 +362,31 @@ void BM_ReplotBoxChart(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReplotBoxChart)->Unit(benchmark::kMillisecond);
+
+// The undo snapshot taken by every apply: into new memory, as for the first 21 edits of a
+// session (the stacks are kept, so every snapshot gets pages never touched before), and into a
+// filled stack, whose oldest block is reused.
+void BM_UndoPushFresh(benchmark::State& state) {
+    const auto project = std::make_unique<TProjekt>();
+    std::vector<UndoStack> kept;
+    kept.reserve(static_cast<std::size_t>(state.max_iterations));
+    for (auto _ : state) {
+        kept.emplace_back().push(*project, "Weiche 1 editieren");
+    }
+}
+BENCHMARK(BM_UndoPushFresh)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_UndoPushFilled(benchmark::State& state) {
+    const auto project = std::make_unique<TProjekt>();
+    UndoStack undo;
+    for (int k = 0; k < kUndoSlots + 1; ++k) {
+        undo.push(*project, "Weiche 1 editieren");
+    }
+    for (auto _ : state) {
+        undo.push(*project, "Weiche 1 editieren");
+    }
+}
+BENCHMARK(BM_UndoPushFilled)->Unit(benchmark::kMillisecond);
 
 // The directivity map's and polar charts' data from the result.
 void BM_DirectivityFill(benchmark::State& state) {
