@@ -84,6 +84,19 @@ void ChartView::setContent(const ChartContent& content) {
     title_->setText(fromLatin1(content.title));
     subtitle_->setText(fromLatin1(content.subtitle));
     subtitle_->setVisible(!content.subtitle.empty());
+    comparison_ = static_cast<int>(content.comparison.size());
+    curves_ = static_cast<int>(content.curves.size());
+    if (!isVisible()) {
+        // Nobody sees this plot now: drawing it would only hold up the visible ones.
+        pending_ = std::make_unique<ChartContent>(content);
+        return;
+    }
+    pending_.reset();
+    buildGraphs(content);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartView::buildGraphs(const ChartContent& content) {
     plot_->clearGraphs();
     extraGraphs_.clear();
     applyAxis(plot_->xAxis, content.x);
@@ -115,9 +128,25 @@ void ChartView::setContent(const ChartContent& content) {
         add(c, false);
     }
     addExtraGraphs();
-    comparison_ = static_cast<int>(content.comparison.size());
-    curves_ = static_cast<int>(content.curves.size());
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void ChartView::buildPending(bool drawNow) {
+    if (pending_) {
+        const std::unique_ptr<ChartContent> content = std::move(pending_);
+        buildGraphs(*content);
+        plot_->replot(drawNow ? QCustomPlot::rpQueuedRefresh : QCustomPlot::rpQueuedReplot);
+    }
+}
+
+void ChartView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Into the buffers now, so that the first paint after showing has the new curves.
+    buildPending(true);
+}
+
+QCustomPlot* ChartView::plot() {
+    buildPending(false);
+    return plot_;
 }
 
 QString ChartView::title() const {
@@ -148,6 +177,10 @@ void ChartView::hideCursor() {
 }
 
 void ChartView::setExtraCurves(const std::vector<ChartCurve>& curves) {
+    if (pending_) {
+        extra_ = curves; // built with the kept content
+        return;
+    }
     for (QCPGraph* g : extraGraphs_) {
         plot_->removeGraph(g);
     }
@@ -175,6 +208,7 @@ bool ChartView::cursorVisible() const {
 }
 
 bool ChartView::savePng(const QString& path, int width, int height) {
+    buildPending(false);
     return plot_->savePng(path, width, height);
 }
 
@@ -184,6 +218,7 @@ bool ChartView::saveSvg(const QString& path, int width, int height) {
     generator.setSize(QSize(width, height));
     generator.setViewBox(QRect(0, 0, width, height));
     generator.setTitle(title());
+    buildPending(false);
     QCPPainter painter;
     if (!painter.begin(&generator)) {
         return false;
@@ -193,6 +228,7 @@ bool ChartView::saveSvg(const QString& path, int width, int height) {
 }
 
 void ChartView::copyToClipboard() {
+    buildPending(false);
     QApplication::clipboard()->setPixmap(plot_->toPixmap());
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 #include "app/shell/chart_content.h"
@@ -20,8 +21,10 @@ class ChartView : public QWidget {
 public:
     explicit ChartView(QWidget* parent = nullptr);
 
-    // Shows the content: titles, axes, curves and comparison layer.
+    // Shows the content: titles, axes, curves and comparison layer. Titles and counts follow at
+    // once; the graphs of a hidden view are built when it is shown.
     void setContent(const ChartContent& content);
+    bool contentPending() const { return pending_ != nullptr; } // hidden, graphs not yet built
     QString title() const;
     QString subtitle() const;
     int curveCount() const;      // graphs of the current curves
@@ -30,7 +33,7 @@ public:
     // Curves drawn over the current ones and kept through setContent until replaced (the
     // comparison curves of the box chart); an empty list removes them.
     void setExtraCurves(const std::vector<ChartCurve>& curves);
-    int extraCount() const { return static_cast<int>(extraGraphs_.size()); }
+    int extraCount() const { return static_cast<int>(extra_.size()); }
     const std::vector<ChartCurve>& extraCurves() const { return extra_; }
 
     // The cursor marker at a frequency (Hz); hideCursor removes it.
@@ -43,7 +46,8 @@ public:
     bool saveSvg(const QString& path, int width, int height);
     void copyToClipboard();
 
-    QCustomPlot* plot() const { return plot_; }
+    // The plot with any kept content built into it.
+    QCustomPlot* plot();
 
 signals:
     void pointerMoved(double frequency); // the pointer is over the plot at this frequency (Hz)
@@ -51,8 +55,12 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void buildGraphs(const ChartContent& content);
+    // Builds kept content; `drawNow` draws the buffers at once, else the replot is queued.
+    void buildPending(bool drawNow);
     void showContextMenu(const QPoint& pos);
     void saveWithDialog(bool svg);
     void addExtraGraphs();
@@ -65,6 +73,7 @@ private:
     int comparison_ = 0;
     std::vector<ChartCurve> extra_;
     std::vector<QCPGraph*> extraGraphs_;
+    std::unique_ptr<ChartContent> pending_; // content not yet built into the plot
 };
 
 } // namespace sonora::ui

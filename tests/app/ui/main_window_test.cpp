@@ -1,10 +1,15 @@
 // The main window offscreen: start-up with an example project and with a missing file, the
-// calculation's status line and error list, chart titles, the cursor, the comparison layer, and
-// closing while a calculation runs.
+// calculation's status line and error list, chart titles, the cursor, the comparison layer,
+// charts on hidden tabs built only when shown, and closing while a calculation runs.
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
+#include <cmath>
+#include <qcustomplot.h>
+#include <utility>
 
 #include "app/shell/chart_cursor.h"
 #include "app/ui/chart_view.h"
@@ -19,6 +24,90 @@ using namespace std::chrono_literals;
 namespace {
 // A full run of the two-way example takes well under a second; sanitizer builds are slower.
 constexpr int kCalcTimeoutMs = 120000;
+
+constexpr int kDirectionsTab = 1;
+constexpr int kChassisTab = 2;
+constexpr int kPhaseTab = 3;
+
+// What tells two plots apart for the eye: axes, every graph's pen, name and points, the legend,
+// and the rendered picture. Empty when they agree, else the first difference.
+QString plotDifference(QCustomPlot& a, QCustomPlot& b) {
+    const std::pair<QCPAxis*, QCPAxis*> axes[] = {
+        {a.xAxis, b.xAxis}, {a.yAxis, b.yAxis}, {a.yAxis2, b.yAxis2}};
+    for (const auto& [x, y] : axes) {
+        if (x->visible() != y->visible() || x->scaleType() != y->scaleType() ||
+            x->range() != y->range() || x->label() != y->label()) {
+            return QStringLiteral("axis ") + x->label() + QStringLiteral(" / ") + y->label();
+        }
+    }
+    if (a.graphCount() != b.graphCount()) {
+        return QStringLiteral("graphs %1 / %2").arg(a.graphCount()).arg(b.graphCount());
+    }
+    for (int g = 0; g < a.graphCount(); ++g) {
+        const QCPGraph* ga = a.graph(g);
+        const QCPGraph* gb = b.graph(g);
+        const bool rightA = ga->valueAxis() == a.yAxis2;
+        const bool rightB = gb->valueAxis() == b.yAxis2;
+        if (ga->name() != gb->name() || ga->pen() != gb->pen() || rightA != rightB) {
+            return QStringLiteral("graph %1 ").arg(g) + ga->name();
+        }
+        if (ga->dataCount() != gb->dataCount()) {
+            return QStringLiteral("points of graph %1").arg(g);
+        }
+        for (int i = 0; i < ga->dataCount(); ++i) {
+            const double va = ga->data()->at(i)->value;
+            const double vb = gb->data()->at(i)->value;
+            if (ga->data()->at(i)->key != gb->data()->at(i)->key ||
+                (va != vb && !(std::isnan(va) && std::isnan(vb)))) {
+                return QStringLiteral("point %1 of graph %2").arg(i).arg(g);
+            }
+        }
+    }
+    if (a.legend->itemCount() != b.legend->itemCount()) {
+        return QStringLiteral("legend");
+    }
+    if (a.toPixmap(640, 400).toImage() != b.toPixmap(640, 400).toImage()) {
+        return QStringLiteral("picture");
+    }
+    return {};
+}
+
+// The difference between a view of the window and a fresh, shown view that is handed the chart
+// set's content at once.
+// The view's picture is taken first, as the next paint would show it.
+QString differenceToEager(const MainWindow& window, ChartView* view, ChartKind kind, int chassis) {
+    if (view->contentPending()) {
+        return QStringLiteral("content not built");
+    }
+    const QImage seen = view->plot()->grab().toImage();
+    ChartView eager;
+    eager.resize(view->size());
+    eager.show();
+    eager.setContent(window.chartSet().chart(kind, chassis));
+    QCoreApplication::processEvents(); // its queued replot
+    if (eager.plot()->grab().toImage() != seen) {
+        return QStringLiteral("shown picture");
+    }
+    return plotDifference(*view->plot(), *eager.plot());
+}
+
+bool sameLevels(const ChartContent& a, const ChartContent& b) {
+    if (a.curves.empty() || a.curves.size() != b.curves.size()) {
+        return false;
+    }
+    for (std::size_t k = 0; k < a.curves.size(); ++k) {
+        if (a.curves[k].y != b.curves[k].y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool calculated(MainWindow& w, int drivers) {
+    const TResult& r = *w.calculation().form().result;
+    return r.valid && r.nChassis == drivers && !w.calculation().running();
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -26,6 +115,7 @@ class MainWindowTest : public QObject {
 private slots:
     void startsWithExampleAndCalculates();
     void missingArgumentFileEndsTheProgram();
+    void hiddenTabsShowWhatAnEagerRebuildShows();
     void closingDuringCalculationEndsCleanly();
 };
 
@@ -123,6 +213,90 @@ void MainWindowTest::closingDuringCalculationEndsCleanly() {
     QVERIFY2(clock.elapsed() < 20000, "closing waited too long for the worker");
     QVERIFY(!window.calculation().started());
     QVERIFY(window.statusLine()->text() != QStringLiteral("Berechnung war erfolgreich."));
+}
+
+void MainWindowTest::hiddenTabsShowWhatAnEagerRebuildShows() {
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    MainWindow window(test::windowOptions(dir, prompt, 0ms));
+    QCOMPARE(window.start(test::exampleProject("Zweiwege geschlossen.LSP")),
+             StartUpOutcome::Running);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(calculated(window, 2), kCalcTimeoutMs);
+    QCOMPARE(window.tabs()->currentIndex(), 0);
+    const ChartContent twoWayUp = window.chartSet().chart(ChartKind::DirectionsUp);
+    QCOMPARE(window.chartSet().chart(ChartKind::Chassis, 2).curves.size(), std::size_t{0});
+
+    // The three-way's result arrives while the box chart is shown: the box chart is built, the
+    // charts of the other tabs already tell their new titles and counts but wait to be shown.
+    QVERIFY(window.workspace().loadProject(test::exampleProject("Dreiwege Bassreflex.LSP")));
+    QTRY_VERIFY_WITH_TIMEOUT(calculated(window, 3), kCalcTimeoutMs);
+    QCoreApplication::processEvents(); // the shown box chart's queued replot
+    ChartView* box = window.chartView(ChartKind::Box);
+    QVERIFY(!box->contentPending());
+    QCOMPARE(differenceToEager(window, box, ChartKind::Box, 0), QString());
+    const ChartKind sides[] = {ChartKind::DirectionsUp, ChartKind::DirectionsDown,
+                               ChartKind::DirectionsLeft, ChartKind::DirectionsRight};
+    for (ChartKind side : sides) {
+        QVERIFY(window.chartView(side)->contentPending());
+        QCOMPARE(window.chartView(side)->curveCount(), 7);
+    }
+    QVERIFY(!sameLevels(twoWayUp, window.chartSet().chart(ChartKind::DirectionsUp)));
+
+    // Shown, each holds the three-way's curves exactly as a view rebuilt at once does.
+    window.tabs()->setCurrentIndex(kDirectionsTab);
+    for (ChartKind side : sides) {
+        QCOMPARE(differenceToEager(window, window.chartView(side), side, 0), QString());
+    }
+
+    // Another direction set while the box tab is shown, then the directions again.
+    window.tabs()->setCurrentIndex(0);
+    auto* directionSet = window.tabs()->widget(kDirectionsTab)->findChild<QComboBox*>();
+    QVERIFY(directionSet != nullptr);
+    const ChartContent before = window.chartSet().chart(ChartKind::DirectionsDown);
+    directionSet->setCurrentIndex((directionSet->currentIndex() + 1) % directionSet->count());
+    QVERIFY(window.chartView(ChartKind::DirectionsDown)->contentPending());
+    QVERIFY(!sameLevels(before, window.chartSet().chart(ChartKind::DirectionsDown)));
+    window.tabs()->setCurrentIndex(kDirectionsTab);
+    for (ChartKind side : sides) {
+        QCOMPARE(differenceToEager(window, window.chartView(side), side, 0), QString());
+    }
+
+    // The third driver, empty for the two-way, in a stack inside a tab: shown by the choice.
+    window.tabs()->setCurrentIndex(kChassisTab);
+    auto* driverChoice = window.tabs()->widget(kChassisTab)->findChild<QComboBox*>();
+    QVERIFY(driverChoice != nullptr);
+    QCOMPARE(driverChoice->count(), 3);
+    QVERIFY(window.chartView(ChartKind::Chassis, 2)->contentPending());
+    driverChoice->setCurrentIndex(2);
+    QVERIFY(window.chartView(ChartKind::Chassis, 2)->curveCount() >= 4);
+    QCOMPARE(
+        differenceToEager(window, window.chartView(ChartKind::Chassis, 2), ChartKind::Chassis, 2),
+        QString());
+
+    // The comparison layer taken while the phases are hidden.
+    window.tabs()->setCurrentIndex(0);
+    window.workspace().rememberReference();
+    ChartView* phase = window.chartView(ChartKind::Phase);
+    QVERIFY(phase->contentPending());
+    QVERIFY(phase->comparisonCount() > 0);
+    window.tabs()->setCurrentIndex(kPhaseTab);
+    QCOMPARE(differenceToEager(window, phase, ChartKind::Phase, 0), QString());
+
+    // A picture of a hidden chart is drawn from its new content, not from what it showed last.
+    window.tabs()->setCurrentIndex(0);
+    window.workspace().deleteReference();
+    QVERIFY(phase->contentPending());
+    const QString file = dir.filePath(QStringLiteral("phase.png"));
+    QVERIFY(phase->savePng(file, 640, 400));
+    ChartView eager;
+    eager.show();
+    eager.setContent(window.chartSet().chart(ChartKind::Phase));
+    const QString eagerFile = dir.filePath(QStringLiteral("eager.png"));
+    QVERIFY(eager.savePng(eagerFile, 640, 400));
+    QCOMPARE(QImage(file), QImage(eagerFile));
+    QCOMPARE(phase->comparisonCount(), 0);
+    window.close();
 }
 
 QTEST_MAIN(MainWindowTest)
