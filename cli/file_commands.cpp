@@ -31,7 +31,7 @@ FileKind kindOf(TMyIniFile& ini) {
 }
 
 // Opens `path` for reading in the form its first bytes show; null with a message when the file
-// is missing or in no form of the key-value file.
+// is missing, in no form of the key-value file, or damaged.
 std::unique_ptr<TMyIniFile> openAnyForm(const std::string& path, FileForm& form,
                                         UserPrompt& prompt) {
     if (!fileExists(path)) {
@@ -47,6 +47,9 @@ std::unique_ptr<TMyIniFile> openAnyForm(const std::string& path, FileForm& form,
                                             form == FileForm::Compressed);
     for (const std::string& m : ini->messages()) {
         prompt.showMessage(m);
+    }
+    if (ini->readRefused()) {
+        return nullptr;
     }
     return ini;
 }

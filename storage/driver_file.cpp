@@ -67,7 +67,9 @@ bool saveDriver(const TChassis& chassis, const std::string& path, const std::str
 bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, UserPrompt& prompt) {
     TMyIniFile ini(path, /*behalteExistierende=*/true, /*bAllowchange=*/false, scrambled,
                    scrambled);
-    const int version = ini.ReadInteger(kHeaderSection, kVersionKey, 0);
+    // A damaged file is refused whole (its messages name it), even when the part that could be
+    // read holds a version: the rest of the driver would silently keep its old values.
+    const int version = ini.readRefused() ? 0 : ini.ReadInteger(kHeaderSection, kVersionKey, 0);
     if (!isReadableDriverVersion(version)) {
         showMessages(ini, prompt);
         prompt.showMessage(

@@ -18,11 +18,18 @@ enum class ReadStatus { Ok, Missing, TooLarge, Failed };
 ReadStatus readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes,
                          std::size_t maxBytes = kMaxFileBytes);
 
-// Writes `bytes` to a new temporary file beside `path`, flushes it and renames it over `path`.
-// On failure the old file is untouched, the temporary file is removed and `error` holds a German
-// message (UTF-8) naming the file.
+// Writes `bytes` to a new temporary file beside `path`, flushes it, renames it over `path` and
+// syncs the folder, so that the file is at every moment either the complete old or the complete
+// new content. A symbolic link is followed: the new content goes into its target and the link
+// stays. A file that is replaced keeps its permission bits (and, for root, its owner); a new one
+// gets 0666 less the umask. On failure the old file is untouched, the temporary file is removed
+// and `error` holds a German message (UTF-8) naming the file and the reason.
 bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::string& error);
+
+// The German reason of a failed write for an errno value (UTF-8, without a final full stop);
+// `folder` is named where the folder is the problem.
+std::string writeErrorReason(int errorNumber, const std::string& folder);
 
 bool fileExists(const std::string& path);
 

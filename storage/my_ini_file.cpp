@@ -194,11 +194,13 @@ void TMyIniFile::readFile() {
     case ReadStatus::Missing:
         break;
     case ReadStatus::TooLarge:
+        readRefused_ = true;
         messages_.push_back(utf8ToLatin1("Die Datei " + IniFilename_ + " ist größer als " +
                                          std::to_string(kMaxFileBytes / (1024 * 1024)) +
                                          " MiB und wird nicht gelesen."));
         break;
     case ReadStatus::Failed:
+        readRefused_ = true;
         messages_.push_back(
             utf8ToLatin1("Die Datei " + IniFilename_ + " kann nicht gelesen werden."));
         break;
@@ -211,6 +213,7 @@ void TMyIniFile::loadImage(const std::vector<std::uint8_t>& image) {
     merkINDEX = 0;
     nValues = 0;
     readSection_ = -1;
+    readRefused_ = false;
     if (!bKryptFile) {
         loadPlain(image);
         return;
@@ -231,13 +234,23 @@ void TMyIniFile::loadImage(const std::vector<std::uint8_t>& image) {
             return;
         }
     }
+    refuseImage();
+}
+
+void TMyIniFile::refuseImage() {
+    sections.clear();
+    lastSection_ = -1;
+    merkINDEX = 0;
+    nValues = 0;
+    readSection_ = -1;
+    readRefused_ = true;
     messages_.push_back(messageName() + " hat falsches Format.");
 }
 
 void TMyIniFile::loadPlain(const std::vector<std::uint8_t>& image) {
     if (image.size() < kHeaderCheckLength ||
         std::memcmp(image.data(), kMyIniHeader, kHeaderCheckLength) != 0) {
-        messages_.push_back(messageName() + " hat falsches Format.");
+        refuseImage();
         return;
     }
     if (image.size() > kPlainBodyOffset) {
@@ -259,7 +272,7 @@ void TMyIniFile::loadCompressed(const std::vector<std::uint8_t>& image) {
     Comp.clearMessages();
     if (!ok) {
         // A partly expanded file would look like a complete one with keys missing: keep nothing.
-        messages_.push_back(messageName() + " hat falsches Format.");
+        refuseImage();
         return;
     }
     parseText(reinterpret_cast<const char*>(text.data()), text.size());
@@ -268,11 +281,21 @@ void TMyIniFile::loadCompressed(const std::vector<std::uint8_t>& image) {
 void TMyIniFile::loadScrambled(const std::vector<std::uint8_t>& image, std::size_t headerLength) {
     std::string line;
     std::size_t pos = kLengthBytes + headerLength;
-    while (image.size() - std::min(pos, image.size()) >= kLengthBytes) {
+    if (pos > image.size()) {
+        refuseImage(); // not even the header line is complete
+        return;
+    }
+    while (pos < image.size()) {
+        // A line without both length bytes or shorter than its length says is a cut-off file.
+        if (image.size() - pos < kLengthBytes) {
+            refuseImage();
+            return;
+        }
         const std::size_t length = image[pos] * kLengthRadix + image[pos + 1];
         pos += kLengthBytes;
         if (length > image.size() - pos) {
-            break; // cut off: the lines before stay
+            refuseImage();
+            return;
         }
         line.resize(length);
         for (std::size_t i = 0; i < length; ++i) {

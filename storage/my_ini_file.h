@@ -7,8 +7,10 @@
 // Damaged or hostile files: a file above kMaxFileBytes is not read (message); key lines before the
 // first section line are ignored; sections after the first 1000 are dropped together with their
 // keys, and key lines after the first kMaxIniKeys are dropped, each with one message; a scrambled
-// line whose length runs past the end of the file ends reading (the lines before it stay); a
-// compressed image that does not expand leaves the object empty with the compressor's message.
+// file whose last line is cut off (its length runs past the end of the file, or a lone length
+// byte is left) and a compressed image that does not expand completely up to its end symbol leave
+// the object empty with the message of a wrong format (after the compressor's own): a partly read
+// file would look like a complete one with keys missing.
 // With bKrypt the first 8 bytes choose the form: "MyIni2CK" the compressed form; length bytes 0, 30
 // (current header) or 0, 36 (older files) followed by a header starting "## MyI" the scrambled line
 // form; anything else leaves the object empty with the message of a wrong format.
@@ -123,6 +125,11 @@ public:
     // Number of key lines read or added (nValues).
     int valueCount() const { return nValues; }
 
+    // Reading was asked for and the file exists, but it was not taken: too large, unreadable, in
+    // no form of this store, or damaged. The object is empty then and messages() says why. A
+    // missing file is not refused: it reads as an empty store.
+    bool readRefused() const { return readRefused_; }
+
 private:
     // Lookups: sections case-sensitive from the start; keys for reading case-sensitive from
     // merkINDEX on, wrapping once; keys for writing case-insensitive from the start. -1: missing.
@@ -139,6 +146,8 @@ private:
     void loadPlain(const std::vector<std::uint8_t>& image);
     void loadCompressed(const std::vector<std::uint8_t>& image);
     void loadScrambled(const std::vector<std::uint8_t>& image, std::size_t headerLength);
+    // Drops everything read so far and adds the message of a wrong format.
+    void refuseImage();
     // Splits text at CR and LF and handles every non-empty line.
     void parseText(const char* text, std::size_t length);
     void parseLine(const char* line, std::size_t length);
@@ -162,6 +171,7 @@ private:
     TCompand Comp;
     std::vector<std::string> messages_;
     bool saved_ = false;
+    bool readRefused_ = false;
     // Messages of the bounds above are given once per object.
     bool sectionLimitTold_ = false;
     bool keyLimitTold_ = false;

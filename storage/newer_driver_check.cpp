@@ -138,7 +138,8 @@ int NewerDriverCheck::rescan(const TChassis& chassis) {
         }
         TMyIniFile ini(path, /*behalteExistierende=*/true, /*bAllowchange=*/false,
                        /*bKrypt=*/true, /*bCompress=*/true);
-        if (!isCheckedDriverVersion(ini.ReadInteger("Header", "Version", 0))) {
+        // A damaged file is left out: a part of it would look like a driver with default values.
+        if (ini.readRefused() || !isCheckedDriverVersion(ini.ReadInteger("Header", "Version", 0))) {
             continue;
         }
         DriverFileEntry entry{path, ini.ReadString(kDriverSection, "Name", ""),

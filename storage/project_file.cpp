@@ -569,6 +569,9 @@ ProjectReadStatus readProjectFile(TProjekt& p, const std::string& path, bool scr
                                   UserPrompt& prompt) {
     TMyIniFile ini(path, true, false, scrambled, false);
     showMessages(ini.messages(), prompt);
+    if (ini.readRefused()) {
+        return ProjectReadStatus::Refused; // an empty store must not read as a project of defaults
+    }
     // A file without key lines (also a missing one) reads as a current file of defaults.
     const int version =
         ini.valueCount() == 0 ? kProjectVersion : ini.ReadInteger("Header", "Version", 0);

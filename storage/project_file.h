@@ -24,6 +24,8 @@ inline constexpr char kProjectExtension[] = ".LSP";
 enum class ProjectReadStatus {
     Ok,          // the project was read (defaults where the file lacks keys)
     WrongFormat, // version outside 1000 .. 2000: "Datei hat falsches Datenformat.", no change
+    Refused,     // the file exists but was not taken (damaged, cut off, no form of the store, too
+                 // large, unreadable): the store's messages naming the file, no change
 };
 
 // Writes every section of `project` (Header, General, Option, AktFilter/Aktfilter per amplifier
@@ -63,7 +65,7 @@ void makeDefaultProject(TProjekt& project, const std::string& projectsFolder, Us
 enum class ProjectOpenStatus {
     Opened,          // read; derived driver values recomputed; project.saved is true
     NotAProjectFile, // no signature: message shown, `project` replaced by the default project
-    WrongFormat,     // wrong version: message shown, `project` unchanged
+    WrongFormat,     // wrong version, or a damaged file: message shown, `project` unchanged
 };
 
 // The main window's open: signature check of the first 8 bytes (message path + "\r" + "ist keine

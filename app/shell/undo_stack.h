@@ -11,17 +11,25 @@ namespace sonora {
 
 inline constexpr int kUndoSlots = 21;
 
+// The file a snapshot belonged to: the path in the title and the names the file dialogs offered.
+struct UndoNames {
+    std::string file;           // full path, or "noname.LSP"
+    std::string dialogFolder;   // with trailing separator
+    std::string dialogFileName; // empty for a project never saved
+    bool operator==(const UndoNames&) const = default;
+};
+
 // Snapshots are whole projects (several MB each), so every slot is one heap block that is
 // allocated when first used and then reused: pushing and popping rotate the blocks and copy only
 // the one project that goes in or comes out.
 class UndoStack {
 public:
     // Shifts slots 0..19 into 1..20 (the old slot 20 is lost) and stores `project` with `label`
-    // (UTF-8) in slot 0.
-    void push(const TProjekt& project, const std::string& label);
-    // Copies slot 0 into `project`, then shifts slots 1..20 into 0..19 and clears label 20. False,
-    // and nothing changed, when the stack is empty.
-    bool undo(TProjekt& project);
+    // (UTF-8) and the names of its file in slot 0.
+    void push(const TProjekt& project, const std::string& label, const UndoNames& names = {});
+    // Copies slot 0 into `project` (and its names into `names` when given), then shifts slots
+    // 1..20 into 0..19 and clears label 20. False, and nothing changed, when the stack is empty.
+    bool undo(TProjekt& project, UndoNames* names = nullptr);
     // The same shift without restoring.
     void drop();
 
@@ -32,11 +40,13 @@ public:
     int size() const;
     // The snapshot in `slot`, or null when the slot is empty.
     const TProjekt* snapshot(int slot) const;
+    const UndoNames& names(int slot) const { return names_.at(static_cast<std::size_t>(slot)); }
 
 private:
     void shiftUp();
     std::array<std::unique_ptr<TProjekt>, kUndoSlots> slots_;
     std::array<std::string, kUndoSlots> labels_;
+    std::array<UndoNames, kUndoSlots> names_;
 };
 
 } // namespace sonora

@@ -47,15 +47,16 @@ StartUpOutcome Workspace::startUp(const std::optional<std::string>& argument) {
             return StartUpOutcome::Quit;
         }
         env_.settings.history.AddFile(*argument);
-        readProject(*argument);
+        readProject(*argument, true);
     } else {
         // A first start has no default project file yet: the default project stays, silently.
         const std::string file = env_.folders.projects + kDefaultProjectFile;
         if (fileExists(file)) {
-            readProject(file);
+            readProject(file, false);
         }
     }
     saved_ = true;
+    offerRecovery();
     toCheckForNewerChasssisFiles_ = true;
     newerDrivers_.request();
     refreshMenus();
@@ -94,7 +95,18 @@ bool Workspace::requestClose(const WindowGeometry& geometry) {
     }
     calc_.terminateThreads();
     writeSettings(env_.settings, env_.folders, prompt_);
+    deleteRecovery();
     return true;
+}
+
+void Workspace::recoveryTick(std::chrono::steady_clock::time_point now) {
+    if (changesSinceRecovery_ > 0 && now - lastRecovery_ >= kRecoveryInterval) {
+        writeRecovery(now);
+    }
+}
+
+std::string Workspace::recoveryFile() const {
+    return recoveryFileFor(env_.folders.base, fileName_);
 }
 
 // ---- the project files
@@ -110,6 +122,7 @@ bool Workspace::newProject() {
     }
     pushUndo(kUndoNewProject);
     closeEditors(EditorSet{.chassis = true, .weiche = true});
+    deleteRecovery();
     makeDefault(*project_);
     dialogFileName_.clear();
     setFile(kNoNameProject);
@@ -126,10 +139,11 @@ bool Workspace::loadProject(const std::string& file) {
         prompt_.showMessage(latin1(file) + " existiert nicht.");
         return false;
     }
-    pushUndo(kUndoLoadFile);
-    closeEditors(EditorSet{.chassis = true, .weiche = true});
-    env_.settings.history.AddFile(file);
-    const bool opened = readProject(file);
+    const ProjectOpenStatus status = readProject(file, true);
+    if (status != ProjectOpenStatus::WrongFormat) {
+        env_.settings.history.AddFile(file); // a refused file is not offered again
+    }
+    const bool opened = status == ProjectOpenStatus::Opened;
     if (opened) {
         saved_ = true;
         calc_.calcAllNew(*project_);
@@ -157,6 +171,7 @@ bool Workspace::saveProject(const std::string& dialogName) {
     env_.settings.history.AddFile(name);
     const bool written = writeProjectFile(*project_, name, true, prompt_);
     if (written) {
+        deleteRecovery();
         saved_ = true;
         const std::filesystem::path path(name);
         dialogFolder_ = withTrailingSeparator(path.parent_path().string());
@@ -167,32 +182,37 @@ bool Workspace::saveProject(const std::string& dialogName) {
     return written;
 }
 
-bool Workspace::readProject(const std::string& file) {
-    switch (openProjectFile(*project_, file, env_.folders.projects, prompt_)) {
-    case ProjectOpenStatus::Opened: {
-        applyProgramWideOptions();
+ProjectOpenStatus Workspace::readProject(const std::string& file, bool undoStep) {
+    // Read into a copy: a file that is refused must leave the project exactly as it was. The
+    // reader keeps what the file does not hold, so the copy starts as the current project.
+    auto loaded = std::make_unique<TProjekt>(*project_);
+    const ProjectOpenStatus status = openProjectFile(*loaded, file, env_.folders.projects, prompt_);
+    if (status == ProjectOpenStatus::WrongFormat) {
+        refreshMenus(); // the project, its name, the saved flag and the undo stack are unchanged
+        return status;
+    }
+    if (undoStep) {
+        pushUndo(kUndoLoadFile);
+        closeEditors(EditorSet{.chassis = true, .weiche = true});
+    }
+    deleteRecovery(); // the changes of the project that is replaced were given up
+    std::swap(project_, loaded);
+    applyProgramWideOptions();
+    if (status == ProjectOpenStatus::Opened) {
         const std::filesystem::path path(file);
         dialogFolder_ = withTrailingSeparator(path.parent_path().string());
         dialogFileName_ = path.filename().string();
         setFile(file);
-        refreshMenus();
-        return true;
-    }
-    case ProjectOpenStatus::NotAProjectFile:
+    } else {
         // The default project replaced the project: it must not be saved under the old name, and
         // the charts must not go on showing the old results.
-        applyProgramWideOptions();
         dialogFileName_.clear();
         setFile(kNoNameProject);
         saved_ = true;
         calc_.calcAllNew(*project_);
-        refreshMenus();
-        return false;
-    case ProjectOpenStatus::WrongFormat:
-        refreshMenus(); // the project is unchanged
-        return false;
     }
-    return false;
+    refreshMenus();
+    return status;
 }
 
 // ---- dialogs on the whole project
@@ -217,6 +237,7 @@ void Workspace::acceptDisplayOptions(const DisplayOptionsInput& input) {
     project_->option = sonora::acceptDisplayOptions(input);
     project_->saved = false;
     saved_ = false;
+    noteChange();
     writeDisplayOptionSettings(env_.folders.settingsFile, input.allProjects, project_->option,
                                prompt_);
     env_.settings.useOption = input.allProjects;
@@ -250,11 +271,16 @@ std::string Workspace::undoCaption() const {
 // ---- helpers
 
 void Workspace::pushUndo(const std::string& label) {
-    undo_.push(*project_, label);
+    undo_.push(*project_, label, currentNames());
+}
+
+UndoNames Workspace::currentNames() const {
+    return UndoNames{fileName_, dialogFolder_, dialogFileName_};
 }
 
 void Workspace::changed(bool everything) {
     saved_ = false;
+    noteChange();
     if (everything) {
         calc_.calcAllNew(*project_);
     } else {
@@ -306,6 +332,66 @@ void Workspace::applyProgramWideOptions() {
     if (env_.settings.useOption) {
         project_->option = env_.settings.displayOptions;
     }
+}
+
+void Workspace::noteChange() {
+    if (++changesSinceRecovery_ >= kRecoveryChangeCount) {
+        writeRecovery(std::chrono::steady_clock::now());
+    }
+}
+
+void Workspace::writeRecovery(std::chrono::steady_clock::time_point now) {
+    changesSinceRecovery_ = 0;
+    lastRecovery_ = now;
+    const std::string copy = recoveryFile();
+    if (!recoveryWritten_.empty() && recoveryWritten_ != copy) {
+        deleteRecovery(); // an undo gave the project another file name
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(copy).parent_path(), ec);
+    // A failed copy is tried again with the next changes; the user is not bothered with it while
+    // working, so its messages go nowhere.
+    ScriptedPrompt quiet;
+    if (writeProjectFile(*project_, copy, true, quiet)) {
+        recoveryWritten_ = copy;
+    }
+}
+
+void Workspace::deleteRecovery() {
+    changesSinceRecovery_ = 0;
+    if (!recoveryWritten_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(recoveryWritten_, ec);
+        recoveryWritten_.clear();
+    }
+}
+
+void Workspace::offerRecovery() {
+    const std::string copy = recoveryFile();
+    // A project never saved has no file to compare with.
+    if (!isRecoveryNewer(copy, fileName_ == kNoNameProject ? std::string() : fileName_)) {
+        return;
+    }
+    const int answer = prompt_.choose(latin1(kRecoveryQuestionStart) + latin1(fileName_) +
+                                          latin1(kRecoveryQuestionEnd),
+                                      latin1(kRecoveryButtons), kButton1);
+    if (answer != kButton1) {
+        std::error_code ec;
+        std::filesystem::remove(copy, ec);
+        return;
+    }
+    auto restored = std::make_unique<TProjekt>(*project_);
+    if (readProjectFile(*restored, copy, true, prompt_) != ProjectReadStatus::Ok) {
+        return; // the messages named the copy; it stays for another try
+    }
+    recomputeDerivedDriverValues(*restored);
+    // The file's own state stays one undo step away.
+    pushUndo(kUndoRecovery);
+    std::swap(project_, restored);
+    applyProgramWideOptions();
+    saved_ = false;
+    project_->saved = false;
+    recoveryWritten_ = copy; // it holds exactly this project until the next change
 }
 
 bool Workspace::waitForCalculation(std::chrono::milliseconds timeout) {

@@ -15,6 +15,7 @@
 #include "app/shell/display_options.h"
 #include "app/shell/menu_state.h"
 #include "app/shell/project_properties.h"
+#include "app/shell/recovery.h"
 #include "app/shell/startup.h"
 #include "app/shell/title.h"
 #include "app/shell/undo_stack.h"
@@ -22,6 +23,7 @@
 #include "model/records.h"
 #include "model/user_prompt.h"
 #include "storage/newer_driver_check.h"
+#include "storage/project_file.h"
 #include "storage/settings.h"
 
 namespace sonora {
@@ -85,17 +87,25 @@ public:
 
     // ---- start-up and shut-down
     // Saved := true, the default project, then the argument file (missing: " Datei " + argument +
-    // " existiert nicht.\r\n Sonora wird geschlossen." and Quit) or projects folder + "Default.LSP"
-    // (only when it exists); then the newer-driver check, menus, CalcNew, reference commands off.
+    // " existiert nicht.\r\n Sonora wird geschlossen." and Quit), loaded as "Datei laden" loads it,
+    // or projects folder + "Default.LSP" (only when it exists); then the offer of a recovery copy
+    // newer than the project's file ("Wiederherstellen|Verwerfen"), the newer-driver check, menus,
+    // CalcNew, reference commands off.
     StartUpOutcome startUp(const std::optional<std::string>& argument);
     // Where the window goes, from the stored geometry and the screen size.
     WindowPlacement windowPlacement(ScreenSize screen) const;
     // Closing the main window: closes the optimizer (refused while it stays open), asks to save an
     // unsaved project ("&Ja |&Nein|&Abbruch"; "Ja" saves through WorkspaceView::askSaveFileName and
     // refuses when still unsaved; "Abbruch" refuses). When closing goes ahead the threads are told
-    // to terminate and the settings are written. `geometry` is stored in every case. True when
-    // the program may end.
+    // to terminate, the settings are written and the recovery copy is deleted. `geometry` is stored
+    // in every case. True when the program may end.
     bool requestClose(const WindowGeometry& geometry);
+    // Called by the window's timer (every few seconds): while the project has unsaved changes that
+    // the recovery copy does not hold, writes the copy when kRecoveryInterval has passed since the
+    // last one. A copy is also written after every kRecoveryChangeCount-th change.
+    void recoveryTick(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // The recovery copy that belongs to the open project's file.
+    std::string recoveryFile() const;
 
     // ---- the project files
     // The discard question ("Wirklich alle Änderungen ohne zu sichern verwerfen?") unless saved;
@@ -105,8 +115,9 @@ public:
     // guide, project properties. False when the user kept the project.
     bool newProject();
     // Loads a file chosen in the open dialog (the discard question is the caller's, see
-    // mayDiscardChanges). False when the file does not exist or is not a project file (then the
-    // default project replaces the current one).
+    // mayDiscardChanges). False when the file does not exist, is not a project file (then the
+    // default project replaces the current one) or is damaged or of a wrong version (then the
+    // project, its name, the saved flag and the undo stack stay as they were).
     bool loadProject(const std::string& file);
     // Recent file `index` (0 = "History 1"): file name + " existiert nicht." when it is gone.
     bool loadRecent(int index);
@@ -152,6 +163,8 @@ public:
     void cancelDriverCopy();
 
     // ---- undo
+    // Restores the project of the last step together with the file name and the dialogs' names
+    // that belonged to it.
     void undo();
     bool canUndo() const { return !undo_.empty(); }
     std::string undoCaption() const;
@@ -204,13 +217,20 @@ public:
 private:
     void pushUndo(const std::string& label);
     void changed(bool everything); // saved := false and the calculation request
+    void noteChange();             // counts a change towards the next recovery copy
     void closeEditors(const EditorSet& editors);
     void refreshTitle();
     void refreshMenus();
     void setFile(const std::string& path);
     void makeDefault(TProjekt& project);
     void applyProgramWideOptions();
-    bool readProject(const std::string& file); // steps of "Load project" after the question
+    // Steps of "Load project" after the question; `undoStep` pushes "Datei laden" when the project
+    // is replaced.
+    ProjectOpenStatus readProject(const std::string& file, bool undoStep);
+    UndoNames currentNames() const;
+    void writeRecovery(std::chrono::steady_clock::time_point now);
+    void deleteRecovery();
+    void offerRecovery();
     bool waitForCalculation(std::chrono::milliseconds timeout);
 
     UserPrompt& prompt_;
@@ -232,6 +252,11 @@ private:
     bool driverCopySnapshot_ = false; // the copy/swap dialog's snapshot is on the stack
     NewerDriverCheck newerDrivers_;
     int windowWidth_ = 1024; // pixels, until the window tells its own
+    // Recovery copy: the file last written (deleted when the name changes), the changes since, and
+    // when it was written.
+    std::string recoveryWritten_;
+    int changesSinceRecovery_ = 0;
+    std::chrono::steady_clock::time_point lastRecovery_ = std::chrono::steady_clock::now();
 };
 
 } // namespace sonora

@@ -241,12 +241,19 @@ void Workspace::cancelDriverCopy() {
 
 void Workspace::undo() {
     closeEditors(EditorSet{.chassis = true, .weiche = true, .aktfilter = true});
-    if (!undo_.undo(*project_)) {
+    UndoNames names;
+    if (!undo_.undo(*project_, &names)) {
         refreshMenus();
         return;
     }
+    // The snapshot's own file: saving it again must not go over the file that replaced it.
+    fileName_ = names.file.empty() ? std::string(kNoNameProject) : names.file;
+    dialogFolder_ = names.dialogFolder;
+    dialogFileName_ = names.dialogFileName;
+    refreshTitle();
     calc_.calcNew(*project_);
     saved_ = false;
+    noteChange();
     refreshMenus();
 }
 

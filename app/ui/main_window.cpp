@@ -71,7 +71,10 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     newerDriverTimer_ = new QTimer(this);
     newerDriverTimer_->setInterval(kNewerDriverTickMs);
-    connect(newerDriverTimer_, &QTimer::timeout, this, [this] { workspace_->newerDriverTick(); });
+    connect(newerDriverTimer_, &QTimer::timeout, this, [this] {
+        workspace_->newerDriverTick();
+        workspace_->recoveryTick();
+    });
     setAcceptDrops(true);
 }
 

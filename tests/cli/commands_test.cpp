@@ -152,6 +152,66 @@ TEST_F(CliCommands, CalcRejectsFilesThatAreNoProjects) {
     EXPECT_NE(r.out.find("Datei hat falsches Datenformat."), std::string::npos) << r.out;
 }
 
+TEST_F(CliCommands, DamagedFilesAreRefusedByCalcInfoAndConvertWithExit2) {
+    // A compressed project cut after 1000 bytes, one with garbage after its marker, a scrambled
+    // line project whose last line is cut, and a compressed driver cut in half.
+    std::string twoWay = readAll(kTwoWay);
+    ASSERT_GT(twoWay.size(), 1000u);
+    const fs::path cut = dir / "cut.LSP";
+    std::ofstream(cut, std::ios::binary) << twoWay.substr(0, 1000);
+    const fs::path garbage = dir / "garbage.LSP";
+    {
+        std::ofstream out(garbage, std::ios::binary);
+        out << "MyIni2CK";
+        for (int i = 0; i < 3000; ++i) {
+            out << static_cast<char>((i * 7919 + 13) % 251);
+        }
+    }
+    // The scrambled form: each line as two length bytes and its bytes, byte i combined with the
+    // low 8 bits of i * 109; the last line is cut by one byte.
+    std::string scrambled;
+    const auto line = [&scrambled](const std::string& text) {
+        scrambled += static_cast<char>(text.size() / 100);
+        scrambled += static_cast<char>(text.size() % 100);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            scrambled += static_cast<char>(text[i] ^ static_cast<char>((i * 109) & 0xFF));
+        }
+    };
+    line("## MyIniFile 1.0 by KT 2004 ##");
+    line("#Header");
+    line("Version=\t2000");
+    line("#General");
+    line("nAmps=\t2");
+    line("nChassis=\t2");
+    const fs::path half = dir / "half.LSP";
+    std::ofstream(half, std::ios::binary) << scrambled.substr(0, scrambled.size() - 1);
+    std::ofstream(dir / "whole.LSP", std::ios::binary) << scrambled;
+    const std::string driver = readAll(kExamples / "Chassis" / "Beispiel TT 20.LSC");
+    const fs::path cutDriver = dir / "cut.LSC";
+    std::ofstream(cutDriver, std::ios::binary) << driver.substr(0, driver.size() / 2);
+
+    // The whole scrambled file is a project of two drivers.
+    CliRun r = runCli("info " + quoted(dir / "whole.LSP"));
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Chassis:  2"), std::string::npos) << r.out;
+
+    for (const fs::path& file : {cut, garbage, half, cutDriver}) {
+        SCOPED_TRACE(file.string());
+        const std::string wrong = file.string() + " hat falsches Format.";
+        for (const std::string& command :
+             {"calc " + quoted(file), "info " + quoted(file),
+              "convert " + quoted(file) + " " + quoted(dir / "out.LSP")}) {
+            if (file == cutDriver && command.starts_with("calc")) {
+                continue; // a driver is no project for calc either way
+            }
+            r = runCli(command);
+            EXPECT_EQ(r.exitCode, 2) << command << "\n" << r.out;
+            EXPECT_NE(r.out.find(wrong), std::string::npos) << command << "\n" << r.out;
+        }
+        EXPECT_FALSE(fs::exists(dir / "out.LSP"));
+    }
+}
+
 TEST_F(CliCommands, CalcOfAFailingProjectListsTheStageAndExitsWith1) {
     // The two-way in plain text with the woofer's resonance frequency made impossible.
     std::string text = readAll(kExamples / "Projekte" / "Text" / "Zweiwege geschlossen.LSP");

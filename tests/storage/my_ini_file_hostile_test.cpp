@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -87,27 +88,48 @@ TEST_F(MyIniFileHostile, RandomBytesInEveryFormAndBehindEveryValidStart) {
     EXPECT_GT(withContent, 50); // the plain and scrambled starts did give sections
 }
 
-TEST_F(MyIniFileHostile, TruncatedScrambledImagesKeepTheLinesBeforeTheCut) {
+TEST_F(MyIniFileHostile, TruncatedScrambledImagesAreRefusedUnlessCutBetweenLines) {
     auto writer = std::make_unique<TMyIniFile>((dir / "t.ini").string(), false, true, true, false);
     for (int k = 0; k < 20; ++k) {
         writer->WriteInteger("S", "key" + std::to_string(k), k);
     }
     const std::vector<std::uint8_t> full = writer->fileImage();
-    int lastCount = 0;
+    // Where the lines end, from the length bytes: a file cut there cannot be told from a shorter
+    // one. The header line must be there in any case.
+    std::vector<std::size_t> lineEnds;
+    for (std::size_t pos = 0; pos + 2 <= full.size();) {
+        pos += 2 + full[pos] * 100u + full[pos + 1];
+        lineEnds.push_back(pos);
+    }
+    ASSERT_EQ(lineEnds.size(), 22u); // header line, section line, 20 key lines
+    ASSERT_EQ(lineEnds.back(), full.size());
+    int refused = 0;
     for (std::size_t cut = 0; cut <= full.size(); ++cut) {
         auto ini =
             fromImage(std::vector<std::uint8_t>(full.begin(), full.begin() + cut), true, false);
+        const bool atLineEnd = std::find(lineEnds.begin(), lineEnds.end(), cut) != lineEnds.end();
+        if (!atLineEnd) {
+            ++refused;
+            EXPECT_TRUE(ini->readRefused()) << cut;
+            EXPECT_EQ(ini->valueCount(), 0) << cut;
+            EXPECT_EQ(ini->nSections(), 0) << cut;
+            ASSERT_EQ(ini->messages().size(), 1u) << cut;
+            EXPECT_EQ(ini->messages()[0], (dir / "h.ini").string() + " hat falsches Format.");
+            continue;
+        }
+        // The lines before the cut, complete.
+        EXPECT_FALSE(ini->readRefused()) << cut;
+        EXPECT_TRUE(ini->messages().empty()) << cut;
         const int count = ini->valueCount();
-        EXPECT_GE(count, lastCount) << cut; // a longer image never reads fewer lines
-        lastCount = count;
         for (int k = 0; k < count; ++k) {
             EXPECT_EQ(ini->ReadInteger("S", "key" + std::to_string(k), -1), k);
         }
     }
-    EXPECT_EQ(lastCount, 20);
+    EXPECT_EQ(refused, static_cast<int>(full.size() + 1 - lineEnds.size()));
+    EXPECT_EQ(fromImage(full, true, false)->valueCount(), 20);
 }
 
-TEST_F(MyIniFileHostile, LineLengthsBeyondTheEndStopReading) {
+TEST_F(MyIniFileHostile, LineLengthsBeyondTheEndRefuseTheFile) {
     auto writer = std::make_unique<TMyIniFile>((dir / "l.ini").string(), false, true, true, false);
     writer->WriteInteger("S", "a", 1);
     std::vector<std::uint8_t> image = writer->fileImage();
@@ -116,12 +138,17 @@ TEST_F(MyIniFileHostile, LineLengthsBeyondTheEndStopReading) {
     image.push_back(99);
     image.insert(image.end(), {'b', '=', '2'});
     auto ini = fromImage(image, true, false);
-    EXPECT_EQ(ini->ReadInteger("S", "a", 0), 1);
-    EXPECT_FALSE(ini->ValueExists("S", "b"));
-    // A single dangling length byte is ignored too.
+    EXPECT_TRUE(ini->readRefused());
+    EXPECT_FALSE(ini->ValueExists("S", "a"));
+    EXPECT_EQ(ini->nSections(), 0);
+    // A single dangling length byte is the start of a line that was cut off.
     std::vector<std::uint8_t> odd = valid;
     odd.push_back(0);
-    EXPECT_EQ(fromImage(odd, true, false)->valueCount(), 1);
+    auto dangling = fromImage(odd, true, false);
+    EXPECT_TRUE(dangling->readRefused());
+    EXPECT_EQ(dangling->valueCount(), 0);
+    EXPECT_FALSE(fromImage(valid, true, false)->readRefused());
+    EXPECT_EQ(fromImage(valid, true, false)->valueCount(), 1);
 }
 
 TEST_F(MyIniFileHostile, SectionsBeyondTheLimitAreDroppedWithTheirKeys) {
@@ -191,9 +218,10 @@ TEST_F(MyIniFileHostile, DamagedCompressedImagesLeaveTheObjectEmpty) {
     std::mt19937 random(4711);
     for (int round = 0; round < 200; ++round) {
         std::vector<std::uint8_t> damaged = image;
-        if (round % 2 == 0 && damaged.size() > 8) {
-            damaged.resize(8 + random() % (damaged.size() - 8)); // cut
-        } else if (damaged.size() > 8) {
+        const bool cut = round % 2 == 0;
+        if (cut) {
+            damaged.resize(8 + random() % (damaged.size() - 8));
+        } else {
             damaged[8 + random() % (damaged.size() - 8)] ^=
                 static_cast<std::uint8_t>(1u << (random() % 8)); // one bit flipped
         }
@@ -201,9 +229,47 @@ TEST_F(MyIniFileHostile, DamagedCompressedImagesLeaveTheObjectEmpty) {
         expectBounded(*ini);
         // Either the damage went unnoticed or nothing was kept at all.
         if (!ini->messages().empty()) {
+            EXPECT_TRUE(ini->readRefused());
             EXPECT_EQ(ini->nSections(), 0);
+            EXPECT_EQ(ini->messages().back(), (dir / "h.ini").string() + " hat falsches Format.");
+        }
+        if (cut && !ini->readRefused()) {
+            // Only the padding after the end symbol can go unnoticed: the content is complete.
+            EXPECT_EQ(ini->valueCount(), 200) << damaged.size() << " of " << image.size();
         }
     }
+}
+
+TEST_F(MyIniFileHostile, EveryCutOfACompressedImageBeforeItsEndSymbolIsRefused) {
+    auto writer = std::make_unique<TMyIniFile>((dir / "e.ini").string(), false, true, true, true);
+    for (int k = 0; k < 40; ++k) {
+        writer->WriteString("Abschnitt" + std::to_string(k % 3), "key" + std::to_string(k),
+                            "Wert " + std::to_string(k * 37));
+    }
+    const std::vector<std::uint8_t> image = writer->fileImage();
+    int complete = 0;
+    for (std::size_t cut = 0; cut < image.size(); ++cut) {
+        auto ini =
+            fromImage(std::vector<std::uint8_t>(image.begin(), image.begin() + cut), true, true);
+        if (ini->readRefused()) {
+            EXPECT_EQ(ini->nSections(), 0) << cut;
+            EXPECT_EQ(ini->messages().back(), (dir / "h.ini").string() + " hat falsches Format.");
+        } else {
+            ++complete;
+            EXPECT_EQ(ini->valueCount(), 40) << cut;
+        }
+    }
+    // Only the last bytes, which hold the end symbol's padding, may go.
+    EXPECT_LE(complete, 4);
+    // Garbage right after the marker.
+    std::vector<std::uint8_t> garbage(image.begin(), image.begin() + 8);
+    std::mt19937 random(99);
+    for (int i = 0; i < 500; ++i) {
+        garbage.push_back(static_cast<std::uint8_t>(random()));
+    }
+    auto ini = fromImage(garbage, true, true);
+    EXPECT_TRUE(ini->readRefused());
+    EXPECT_EQ(ini->nSections(), 0);
 }
 
 } // namespace
