@@ -11,6 +11,7 @@
 #include "engine/calc_thread.h"
 #include "engine/example_projects.h"
 #include "engine/stages.h"
+#include "tests/support/first_example_designs.h"
 
 namespace sonora {
 namespace {
@@ -116,8 +117,9 @@ TEST(EndToEnd, TwoWayComputesValidAndIsTheSumOfItsParts) {
 }
 
 TEST(EndToEnd, CrossoverOfTheTwoWaySplitsTheBand) {
+    // The first two-way design: a plain second-order pair whose dividers are written out below.
     auto p = std::make_unique<TProjekt>();
-    buildTwoWayExample(*p);
+    test::buildFirstTwoWayDesign(*p);
     WholeRun run(*p);
     const TResult& r = *run.calc->Res;
     EXPECT_EQ(run.calc->CalcStruct.bfgang_weiche[0].str(), "OK");
