@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "engine/calc_thread.h"
 #include "engine/example_projects.h"
@@ -75,7 +76,23 @@ private:
     TBewertungsparameter para_;
 };
 
-void repair(benchmark::State& state, void (*build)(TProjekt&, int), double factor) {
+// The values the run ended at against the example's, to standard error.
+void printParts(const std::string& name, const TProjekt& design, const TProjekt& end) {
+    std::fprintf(stderr, "%s:", name.c_str());
+    for (int a = 0; a < design.nAmps; ++a) {
+        for (int slot = 0; slot < kPartSlots; ++slot) {
+            const TPart& was = design.amp[a].weiche[slot];
+            if (was.typ == kPartResistor || was.typ == kPartCapacitor || was.typ == kPartCoil) {
+                std::fprintf(stderr, " %c%d %.3g>%.3g", "RCL"[was.typ - kPartResistor], slot,
+                             was.value, end.amp[a].weiche[slot].value);
+            }
+        }
+    }
+    std::fprintf(stderr, "\n");
+}
+
+void repair(benchmark::State& state, const char* label, void (*build)(TProjekt&, int),
+            double factor) {
     auto design = std::make_unique<TProjekt>();
     build(*design, kPoints);
     const Rated own = rate(*design);
@@ -101,7 +118,9 @@ void repair(benchmark::State& state, void (*build)(TProjekt&, int), double facto
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const Rated end = rate(*thread.runObject(TOptiThread::kBest).calc->newProjekt);
+        const TProjekt& best = *thread.runObject(TOptiThread::kBest).calc->newProjekt;
+        const Rated end = rate(best);
+        printParts(label, *design, best);
         state.counters["passes"] = thread.completedPasses();
         state.counters["seconds"] = seconds;
         state.counters["note_own"] = own.note;
@@ -114,39 +133,42 @@ void repair(benchmark::State& state, void (*build)(TProjekt&, int), double facto
     }
 }
 
-BENCHMARK_CAPTURE(repair, TwoWayAsShipped, buildTwoWayExample, 1.0)
+BENCHMARK_CAPTURE(repair, TwoWayAsShipped, "TwoWayAsShipped", buildTwoWayExample, 1.0)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, MeasuredTwoWayAsShipped, buildMeasuredTwoWayExample, 1.0)
+BENCHMARK_CAPTURE(repair, MeasuredTwoWayAsShipped, "MeasuredTwoWayAsShipped",
+                  buildMeasuredTwoWayExample, 1.0)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, ThreeWayAsShipped, buildThreeWayExample, 1.0)
+BENCHMARK_CAPTURE(repair, ThreeWayAsShipped, "ThreeWayAsShipped", buildThreeWayExample, 1.0)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, TwoWayTimes2, buildTwoWayExample, 2.0)
+BENCHMARK_CAPTURE(repair, TwoWayTimes2, "TwoWayTimes2", buildTwoWayExample, 2.0)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, TwoWayTimesHalf, buildTwoWayExample, 0.5)
+BENCHMARK_CAPTURE(repair, TwoWayTimesHalf, "TwoWayTimesHalf", buildTwoWayExample, 0.5)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, MeasuredTwoWayTimes2, buildMeasuredTwoWayExample, 2.0)
+BENCHMARK_CAPTURE(repair, MeasuredTwoWayTimes2, "MeasuredTwoWayTimes2", buildMeasuredTwoWayExample,
+                  2.0)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, MeasuredTwoWayTimesHalf, buildMeasuredTwoWayExample, 0.5)
+BENCHMARK_CAPTURE(repair, MeasuredTwoWayTimesHalf, "MeasuredTwoWayTimesHalf",
+                  buildMeasuredTwoWayExample, 0.5)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, ThreeWayTimes2, buildThreeWayExample, 2.0)
+BENCHMARK_CAPTURE(repair, ThreeWayTimes2, "ThreeWayTimes2", buildThreeWayExample, 2.0)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
-BENCHMARK_CAPTURE(repair, ThreeWayTimesHalf, buildThreeWayExample, 0.5)
+BENCHMARK_CAPTURE(repair, ThreeWayTimesHalf, "ThreeWayTimesHalf", buildThreeWayExample, 0.5)
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->Iterations(1);
