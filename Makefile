@@ -20,14 +20,21 @@ build/build.ninja:
 build: deps build/build.ninja
 	@cmake --build build -j $(JOBS)
 
-EXAMPLE ?= examples/Projekte/Zweiwege geschlossen.LSP
-EXPORT ?= build/out/Zweiwege geschlossen.exp
+EXAMPLE ?= examples/Projekte/Dreiwege Bassreflex.LSP
+OUT ?= build/out
 
-# The main job: compute the bundled two-way example and export its results.
+# With a display the program opens on the three-way example; without one the same project is
+# computed and its results export and chart pictures are written into $(OUT).
 run: build
-	@mkdir -p build/out
-	@./build/bin/sonora-cli --version
-	@./build/bin/sonora-cli calc "$(EXAMPLE)" --export "$(EXPORT)"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		./build/bin/sonora "$(EXAMPLE)"; \
+	else \
+		mkdir -p "$(OUT)/Bilder" && \
+		./build/bin/sonora-cli --version && \
+		./build/bin/sonora-cli calc "$(EXAMPLE)" --export "$(OUT)/Dreiwege Bassreflex.exp" \
+			--plots "$(OUT)/Bilder" && \
+		echo "Kein Bildschirm: Export in $(OUT)/Dreiwege Bassreflex.exp, Diagramme in $(OUT)/Bilder/"; \
+	fi
 
 test: build
 	@cd build && ctest --output-on-failure --no-tests=error -j $(JOBS)

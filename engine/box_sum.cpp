@@ -113,14 +113,16 @@ void DriverSummation::sum(const TProjekt& p, TResult& res, int i, double f) {
             box[r].re += front[r].re + rear[r].re;
             box[r].im += front[r].im + rear[r].im;
         }
+        // A listener about 1° above the axis is nearer to a higher outlet by its height times
+        // sin 1°, so that outlet leads as it does in the vertical plane (CRotate turns by -x).
         const TSchallwand& w = p.schallwand[d];
         Complex a0, a1, both;
-        CRotate(front[0], u * w.swvert, a0);
-        CRotate(rear[0], u * w.swvertr, a1);
-        CAdd(a0, a1, both);
-        CAdd(incUp, both, incUp);
         CRotate(front[0], -u * w.swvert, a0);
         CRotate(rear[0], -u * w.swvertr, a1);
+        CAdd(a0, a1, both);
+        CAdd(incUp, both, incUp);
+        CRotate(front[0], u * w.swvert, a0);
+        CRotate(rear[0], u * w.swvertr, a1);
         CAdd(a0, a1, both);
         CAdd(incDown, both, incDown);
     }

@@ -392,7 +392,9 @@ void TCalcThread::run() {
         if (s.stage != Stage::None) {
             computeStage(s);
             ++percent_ready;
-            pauseAfterStage();
+            if (percent_ready < percent_all) { // the last stage's result goes out at once
+                pauseAfterStage();
+            }
         } else {
             percent_ready = percent_all.load(); // nothing left: never spin on a miscount
         }

@@ -55,17 +55,14 @@ public:
     struct Options {
         std::string kennung = "R"; // "R" interactive, "o1".."o3" optimizer objects
         bool isOptimizeThread = false;
-        // Pause after each stage so the interactive object leaves the processor to the user;
-        // batch use (command line, tests, benchmarks) sets 0.
-        std::chrono::milliseconds pause{500};
+        // Pause after each stage but the last of a run, ended early by a new request. The
+        // worker runs below normal priority, so the program sets 0 unless the settings ask.
+        std::chrono::milliseconds pause{0};
         CalcListener* listener = nullptr; // interactive object only; may be null
         CalcStages* stages = nullptr;     // null: the engine's stages
         std::function<DateValue()> today; // null: the local clock
         bool lowerPriority = true;        // run the worker one step below normal priority
     };
-
-    static constexpr std::chrono::milliseconds kInteractivePause{500};
-    static constexpr std::chrono::milliseconds kOptimizerPause{40};
 
     explicit TCalcThread(Options options);
     ~TCalcThread(); // terminate, wake and join

@@ -50,7 +50,7 @@ TOptiThread::TOptiThread(Options options)
         TCalcThread::Options o;
         o.kennung = kNames[k];
         o.isOptimizeThread = true;
-        o.pause = 0ms;
+        o.pause = options_.stagePause;
         o.stages = options_.stages;
         o.lowerPriority = options_.lowerPriority;
         RunObject& r = run(k);

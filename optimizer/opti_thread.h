@@ -31,10 +31,11 @@ public:
     static constexpr int kStepPolls = 3000;        // 10 ms polls: about 30 s
 
     struct Options {
-        OptiHost* host = nullptr;     // the main thread's side; must outlive the thread
-        CalcStages* stages = nullptr; // stages of the run objects; null: the engine's
-        OptiRating rating;            // null: BewerteErgebnisse
-        bool lowerPriority = true;    // run objects one step below normal priority
+        OptiHost* host = nullptr;                // the main thread's side; must outlive the thread
+        CalcStages* stages = nullptr;            // stages of the run objects; null: the engine's
+        OptiRating rating;                       // null: BewerteErgebnisse
+        bool lowerPriority = true;               // run objects one step below normal priority
+        std::chrono::milliseconds stagePause{0}; // the run objects' pause after a stage
         // Waits that time out end the run as if it had finished: the start design after this
         // many 80 ms polls (about 143 s), a step (and the recalculation of a fixed part) after
         // this many 10 ms polls (about 30 s). Tests shorten them.

@@ -14,6 +14,17 @@ constexpr double kImpedanceGuard = 0.001; // Ohm, added to |Z| in the transistor
 constexpr double kRatioGuard = 1e-10;     // added to |H0| and fc, start of the efficiency sum
 constexpr double kMissingValue = 1e20;    // penalty for a missing maximum voltage or directivity
 constexpr double kLogFloor = 1e-100;      // smallest argument any logarithm of the rating sees
+// Lowest value of a plane grade's fitted reference line, as a share of that direction's mean
+// level over the fitted band (-12 dB). Total grade of the two-way and three-way examples on grids
+// of 84, 126, 200, 249, 250, 251 and 256 points (2026-12-10):
+//   no floor   two-way 11.3 / 76.6 / 19.6 / 95.4 / 27449 / 22.0 / 56.2, three-way 6.5 ... 12.9
+//   0.1        two-way 6.381 ... 6.404, three-way 5.964 ... 5.980 (Note_Fh 7.3 and 3.5)
+//   0.25       two-way 5.513 ... 5.532, three-way 5.916 ... 5.929 (Note_Fh 1.99 and 3.22)
+//   0.5        two-way 5.496 ... 5.514, three-way 5.838 ... 5.846 (Note_Fh 1.88 and 2.73)
+// Any floor ends the jumps. At 0.1 the points just above the crossing still dominate the grade;
+// from 0.25 on it hardly depends on the floor any more, so 0.25 is the lowest floor that judges
+// the response rather than the line, and it leaves the line alone wherever it is honest.
+constexpr double kReferenceFloor = 0.25;
 
 // The grid and counts of a result, clamped to the record's dimensions so that a damaged result
 // never reads out of range.
@@ -283,12 +294,18 @@ double planeGrade(const TResult& res, const RatingGrid& g, const TBewertungspara
             intercept += kLog1kHz * slope;
             slope = 0.0;
         }
+        // The fitted line is a straight line in log f over a response that falls off at both
+        // ends, so it may cross zero inside the grid (a steep line through a woofer's low end
+        // does). Dividing by a reference near zero turns one grid point into a grade of
+        // thousands that jumps with the grid. The floor keeps the reference at a share of the
+        // direction's own mean level, which an honest line never goes below.
+        const double floor = kReferenceFloor * yMean;
         for (int i = 0; i < g.n; ++i) {
             const double f = res.freq[i];
             const double wd = ratingDirectionWeight(f);
             sumWd += wd;
-            const double reference = (slope * guardedLog10(f) + intercept) *
-                                     ratingTargetCurve(f, p.vgBasspegel, p.vgSHTPegel);
+            const double line = std::max(slope * guardedLog10(f) + intercept, floor);
+            const double reference = line * ratingTargetCurve(f, p.vgBasspegel, p.vgSHTPegel);
             const double deviation = std::abs(reference - CAbs(plane[i][angle])) /
                                      std::max(std::abs(reference), kRatingTiny);
             grade += kDeviationScale * std::pow(deviation, kDeviationPower) * wd;
@@ -332,6 +349,9 @@ double energyGrade(const TResult& res, const RatingGrid& g, const TBewertungspar
         const double f = res.freq[i];
         const double wd = ratingDirectionWeight(f);
         // The weighted mean runs over the weights of this loop (not the sum of the plane grades).
+        // Step 8's sum of weights runs over every weighted direction of a plane; read that way the
+        // energy grade would shrink with the number of directions the user weights, which it has
+        // nothing to do with. So Σwd here is this loop's own sum over the grid.
         sumWd += wd;
         const double dm = res.fgang_bmass[i];
         if (dm <= 0.0) {

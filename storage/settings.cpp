@@ -59,6 +59,14 @@ std::int32_t readWindowValue(TMyIniFile& ini, const char* key) {
     return v >= -1 && v <= kMaxWindowCoordinate ? v : -1;
 }
 
+constexpr char kCalcPauseKey[] = "PauseRechnung";        // ms, the window's run object
+constexpr char kOptimizerPauseKey[] = "PauseOptimierer"; // ms, the optimizer's run objects
+
+std::int32_t readStagePause(TMyIniFile& ini, const char* key) {
+    const std::int32_t v = ini.ReadInteger(kEditorSection, key, 0);
+    return v >= 0 && v <= kMaxStagePauseMs ? v : 0;
+}
+
 void showMessages(const std::vector<std::string>& messages, UserPrompt& prompt) {
     for (const std::string& m : messages) {
         prompt.showMessage(m);
@@ -162,6 +170,9 @@ ProgramSettings readSettings(const std::string& path, const FolderPaths& derived
         s.windowSizePreset = kDefaultWindowSizePreset;
     }
 
+    s.calcPauseMs = readStagePause(ini, kCalcPauseKey);
+    s.optimizerPauseMs = readStagePause(ini, kOptimizerPauseKey);
+
     s.useOption = ini.ReadBool(kOptionSection, "UseOption", false);
     if (s.useOption) {
         readDisplayOptionKeys(ini, kOptionSection, s.displayOptions);
@@ -218,6 +229,8 @@ bool writeSettings(const ProgramSettings& s, const FolderPaths& folders, UserPro
     }
     ini.WriteInteger(kEditorSection, "TBWEopti", s.mouseCode);
     ini.WriteInteger(kEditorSection, "WEsize", s.windowSizePreset);
+    ini.WriteInteger(kEditorSection, kCalcPauseKey, s.calcPauseMs);
+    ini.WriteInteger(kEditorSection, kOptimizerPauseKey, s.optimizerPauseMs);
     const int n = std::clamp(s.history.nFiles, 0, kMaxHistoryFiles);
     for (int k = 0; k < n; ++k) {
         ini.WriteString(kHistorySection, historyKey(k), s.history.filenames[k]);

@@ -59,6 +59,10 @@ inline constexpr std::int32_t kMaxMouseCode = 999999; // six decimal digits
 inline constexpr std::int32_t kDefaultWindowSizePreset = 2;
 inline constexpr std::int32_t kWindowSizePresets = 3; // presets 0, 1, 2
 
+// Longest pause after a calculation stage a settings file may ask for, ms. The pause once left the
+// processor to the user; the workers now run below normal priority, so it defaults to 0.
+inline constexpr std::int32_t kMaxStagePauseMs = 10000;
+
 // "TBWEopti"'s default: `oldCode` with its hundreds digit replaced by 5 (Shift + left toggles the
 // optimizer mark).
 std::int32_t mouseCodeWithToggle(std::int32_t oldCode);
@@ -72,7 +76,11 @@ struct ProgramSettings {
     FolderPresets presets;
     std::int32_t mouseCode = mouseCodeWithToggle(kDefaultOldMouseCode); // "TBWEopti"
     std::int32_t windowSizePreset = kDefaultWindowSizePreset;           // "WEsize"
-    bool useOption = false;    // "UseOption": new projects take displayOptions
+    bool useOption = false; // "UseOption": new projects take displayOptions
+    // Pause after each stage but the last of a run, ms: the window's run object ("PauseRechnung")
+    // and the optimizer's ("PauseOptimierer"). 500 and 40 give the old, patient behaviour.
+    std::int32_t calcPauseMs = 0;
+    std::int32_t optimizerPauseMs = 0;
     TAnzOption displayOptions; // valid when useOption is set
 };
 
@@ -88,8 +96,8 @@ FolderPresets presetsOf(const FolderPaths& folders);
 // Reads the settings file `path` (missing: all defaults). The presets are read only while
 // "Verzeichnisvorgaben" is set and default to `derived`. Hostile values are bounded: a window
 // value outside -1 .. 65535 becomes -1, a mouse code outside 0 .. 999999 its default, a window
-// size preset outside 0 .. 2 becomes 2, paths are cut to kMaxSettingsPathLength bytes, display
-// options as in a project file.
+// size preset outside 0 .. 2 becomes 2, a stage pause outside 0 .. kMaxStagePauseMs becomes 0,
+// paths are cut to kMaxSettingsPathLength bytes, display options as in a project file.
 ProgramSettings readSettings(const std::string& path, const FolderPaths& derived,
                              UserPrompt& prompt);
 
@@ -102,8 +110,8 @@ ProgramEnvironment startUp(const BaseFolders& baseFolders, UserPrompt& prompt);
 
 // Writes the settings into the settings file of `folders`, keeping its other contents: "Window",
 // "Verzeichnisvorgaben", the six presets and "Sonora" (= folders.base) while presets are on (the
-// seven keys removed otherwise), "TBWEopti", "WEsize", "File" + k. Shows "Zugriffsfehler bei " +
-// path and returns false when the file could not be written.
+// seven keys removed otherwise), "TBWEopti", "WEsize", the two stage pauses, "File" + k. Shows
+// "Zugriffsfehler bei " + path and returns false when the file could not be written.
 bool writeSettings(const ProgramSettings& settings, const FolderPaths& folders, UserPrompt& prompt);
 
 // Closing the folders dialog: stores the check box and the six texts, writes the settings and runs

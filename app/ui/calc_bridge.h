@@ -16,8 +16,8 @@ namespace sonora::ui {
 class CalcBridge : public QObject, public CalcListener, public CalcRequests {
     Q_OBJECT
 public:
-    // `pause` after each stage (the interactive default leaves the processor to the user).
-    explicit CalcBridge(std::chrono::milliseconds pause = TCalcThread::kInteractivePause,
+    // `pause` after each stage but the last of a run ("PauseRechnung" of the settings).
+    explicit CalcBridge(std::chrono::milliseconds pause = std::chrono::milliseconds(0),
                         QObject* parent = nullptr);
     ~CalcBridge() override; // shutDown()
 

@@ -467,7 +467,10 @@ void MainWindow::openOptimizer() {
                 workspace_->editorClosed(EditorKind::Optimizer);
             }
         };
-        w = new OptimizerDialog(*prompt_, std::move(c), this);
+        TOptiThread::Options threadOptions;
+        threadOptions.stagePause =
+            std::chrono::milliseconds(workspace_->environment().settings.optimizerPauseMs);
+        w = new OptimizerDialog(*prompt_, std::move(c), this, std::move(threadOptions));
     }
     editorWindows_[EditorKind::Optimizer] = w;
     w->showWindow();

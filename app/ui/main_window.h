@@ -34,10 +34,10 @@ class ErrorListDialog;
 class StatusLine;
 
 struct MainWindowOptions {
-    ProgramEnvironment environment; // folders and settings from the start-up
-    WorkspacePaths paths;           // program and temporary folder
-    std::chrono::milliseconds calcPause = TCalcThread::kInteractivePause;
-    UserPrompt* prompt = nullptr; // null: message boxes (tests pass a scripted prompt)
+    ProgramEnvironment environment;         // folders and settings from the start-up
+    WorkspacePaths paths;                   // program and temporary folder
+    std::chrono::milliseconds calcPause{0}; // after each stage but the last of a run
+    UserPrompt* prompt = nullptr;           // null: message boxes (tests pass a scripted prompt)
 };
 
 class MainWindow : public QMainWindow, public WorkspaceView {

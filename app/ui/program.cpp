@@ -19,6 +19,7 @@ int runProgram(QApplication& app) {
     QtPrompt prompt;
     MainWindowOptions options;
     options.environment = startUp(platformBaseFolders(), prompt);
+    options.calcPause = std::chrono::milliseconds(options.environment.settings.calcPauseMs);
     options.paths.programFolder = toUtf8(QApplication::applicationDirPath());
     options.paths.tempFolder = toUtf8(QDir::tempPath());
     MainWindow window(std::move(options));

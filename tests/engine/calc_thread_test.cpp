@@ -588,6 +588,49 @@ TEST(CalcTermination, DuringTheLongPauseAfterAStage) {
     EXPECT_EQ(stages.take().size(), 1u);
 }
 
+// Notes when the last stage of a run ended and when its result came back.
+class TimingStages : public RecordingStages {
+public:
+    void box(TCalcThread& c) override {
+        RecordingStages::box(c);
+        boxEnd = std::chrono::steady_clock::now();
+    }
+    std::chrono::steady_clock::time_point boxEnd;
+};
+class TimingListener : public CalcListener {
+public:
+    void showProgress(const TCalcThread&) override {}
+    void showFinalMessage(const TCalcThread&) override {}
+    void resultsBack(const TCalcThread&) override { back = std::chrono::steady_clock::now(); }
+    std::chrono::steady_clock::time_point back;
+};
+
+TEST(CalcPause, ComesBetweenStagesButNeverAfterTheLast) {
+    // No amplifier, no driver: the run is the driver check and the box stage, so exactly one
+    // pause lies between them and none may follow the box stage.
+    constexpr auto kPause = 1500ms;
+    TimingStages stages;
+    TimingListener listener;
+    auto p = makeProject(0, 0);
+    TCalcThread::Options o;
+    o.pause = kPause;
+    o.stages = &stages;
+    o.listener = &listener;
+    o.lowerPriority = false;
+    TCalcThread calc(o);
+    const auto t0 = std::chrono::steady_clock::now();
+    calc.requestCalcNew(*p);
+    ASSERT_TRUE(calc.waitUntilIdle(kGenerous));
+    EXPECT_EQ(stages.take(), (std::vector<std::string>{"check", "box"}));
+    EXPECT_GE(stages.boxEnd - t0, kPause);                // the pause between the two
+    EXPECT_LT(listener.back - stages.boxEnd, kPause / 2); // the result went out at once
+    EXPECT_GT(calc.tim_br * 86400.0, 1.0); // the pause is counted, in days, as tim_br
+}
+
+TEST(CalcPause, DefaultsToNone) {
+    EXPECT_EQ(TCalcThread::Options{}.pause, 0ms);
+}
+
 TEST(CalcTermination, AfterAFinishedRun) {
     RecordingStages stages;
     auto p = makeProject(1, 1);

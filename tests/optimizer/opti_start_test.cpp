@@ -5,6 +5,7 @@
 
 #include "opti_test_support.h"
 #include "optimizer/opti_start.h"
+#include "optimizer/opti_values.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -100,6 +101,32 @@ TEST(OptiStart, NoPartsAtAllAndBadDriversAreRefusedWithTheirTexts) {
     p->chassis[2].Sd = 0.01;
     rig.prompt.choices = {2};
     EXPECT_TRUE(rig.check(*p));
+}
+
+TEST(OptiStart, AMarkedFilterStageAloneStartsWithoutAQuestion) {
+    // Parts present but unmarked, one filter stage marked: the filter is what gets optimized,
+    // so neither the marking question nor a refusal may come.
+    auto p = projectWithParts({part(kPartResistor, 4.0, 0, false)});
+    p->amp[0].aktfilter.fil[3].typ = 1; // a first kind with a frequency
+    p->amp[0].aktfilter.fil[3].f = 2000.0;
+    p->amp[0].aktfilter.fil[3].bOptimize = true;
+    StartRig rig;
+    rig.prompt.choices = {2}; // no reference
+    EXPECT_TRUE(rig.check(*p));
+    EXPECT_EQ(rig.prompt.questions.size(), 1u);
+    EXPECT_TRUE(rig.prompt.messages.empty());
+    EXPECT_FALSE(p->amp[0].weiche[0].bOptimize); // nothing marked behind the user's back
+    const OptiValueList values = collectOptiValues(*p);
+    ASSERT_GE(values.count, 1);
+    EXPECT_TRUE(values.values[0].bAktiv);
+    EXPECT_EQ(values.values[0].Partnr, 3);
+
+    // The same without any crossover part at all.
+    auto bare = projectWithParts({});
+    bare->amp[0].aktfilter.fil[0] = p->amp[0].aktfilter.fil[3];
+    rig.prompt.choices = {2};
+    EXPECT_TRUE(rig.check(*bare));
+    EXPECT_TRUE(rig.prompt.messages.empty());
 }
 
 TEST(OptiStart, WaitsForTheInteractiveRunOrGivesUp) {

@@ -11,6 +11,7 @@
 #include "optimizer/opti_thread.h"
 #include "optimizer/opti_window.h"
 #include "optimizer/rating_params.h"
+#include "tests/optimizer/design_note.h"
 #include "tests/support/first_example_designs.h"
 
 namespace sonora {
@@ -22,24 +23,11 @@ constexpr int kGridPoints = 40;  // reduced grid: the run stays well within a un
 constexpr int kMaxPasses = 16;   // the bound on the run: it is stopped after this many passes
 constexpr double kWithin = 0.25; // the recovered values stay within 25 % of the design
 
-TBewertungsparameter defaultParameters(const TProjekt& p) {
-    return HoleAlleBewPara(RatingSliders{}, fgangWeightsFromSliders(WeightSliders{}),
-                           InitArbeitsfreqs({}, p), p.nChassis);
-}
+using testing::defaultParameters;
 
 // The grade of a design computed and rated on its own run object.
 double noteOf(const TProjekt& p) {
-    TCalcThread::Options o;
-    o.isOptimizeThread = true;
-    o.pause = std::chrono::milliseconds(0);
-    o.lowerPriority = false;
-    TCalcThread calc(o);
-    const TBewertungsparameter para = defaultParameters(p);
-    TBewertungen grades{};
-    calc.rating = [&](TCalcThread& c) { BewerteErgebnisse(*c.Res, *c.aktProjekt, para, grades); };
-    calc.requestCalcNew(p);
-    EXPECT_TRUE(calc.waitUntilIdle(std::chrono::seconds(60)));
-    return grades.Note;
+    return testing::designGrades(p).Note;
 }
 
 // The window with the default rating controls; it stops the run after kMaxPasses passes.
@@ -93,14 +81,14 @@ TEST(OptiTwoWay, DetunedLowPassComesBackAndTheGradeFalls) {
     ASSERT_GE(window.history.size(), 2);
     const double before = window.history[0].Note;
     const double after = thread.runObject(TOptiThread::kBest).Bewertungen.Note;
-    // Measured on this grid: 54.15 detuned, 8.86 for the hand-made design, 8.44 after the 16
-    // passes. (Left to finish by itself the run ends after 43 passes at 8.22 with the coil near
-    // 0.36 mH: on 40 points the grade's optimum is not the hand-made design, so only the bounded
-    // run is expected back within 25 % of it.)
+    // Measured on this grid: 7.02 detuned, 5.60 for the hand-made design, 5.40 after the 16
+    // passes. (Before the rating floored its reference lines, a zero crossing of the fitted
+    // line made the detuned design rate 54; the tweeter of this design is so much louder than
+    // the woofer that the woofer's low-pass moves the grade by a quarter only.)
     std::printf("Note detuned %.4f, design %.4f, after %.4f, passes %d\n", before, designNote,
                 after, thread.completedPasses());
-    EXPECT_GT(before, 3 * designNote);
-    EXPECT_LT(after, 0.25 * before);
+    EXPECT_GT(before, 1.2 * designNote);
+    EXPECT_LT(after, 0.8 * before);
     EXPECT_LE(after, designNote); // at least as good as the hand-made design
     const TProjekt& best = *thread.runObject(TOptiThread::kBest).calc->newProjekt;
     const double coilNow = best.amp[0].weiche[coilSlot].value;

@@ -3,10 +3,12 @@
 // The expected numbers that are not closed forms were computed once with a few lines of Python
 // written straight from the rating's formulas (target curve, weights, line fit), independently of
 // the C++ code; each test says which ones.
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <numbers>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -303,6 +305,72 @@ TEST_F(RatingPlanes, LineFitAgainstTheTargetCurve) {
     res->fgang_box_h[0][180] = Complex{10.0, 0.0};
     rate();
     EXPECT_NEAR(b.Note_Fh, 1.4758162922765508, kTol);
+}
+
+// Weighted least-squares line of `h` over log10 f above 200 Hz, as the plane grade fits it; the
+// test uses it only to place a zero crossing of the line where it wants one.
+struct FittedLine {
+    double slope, intercept;
+    double at(double f) const { return slope * std::log10(f) + intercept; }
+};
+FittedLine fitAbove200(const std::vector<double>& f, const std::vector<double>& h) {
+    double sw = 0, sx = 0, sy = 0;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (f[i] > 200.0) {
+            const double w = ratingDirectionWeight(f[i]);
+            sw += w;
+            sx += w * std::log10(f[i]);
+            sy += w * h[i];
+        }
+    }
+    double sxy = 0, sxx = 0;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (f[i] > 200.0) {
+            const double w = ratingDirectionWeight(f[i]);
+            const double dx = (std::log10(f[i]) - sx / sw) * w;
+            sxy += dx * (h[i] - sy / sw) * w;
+            sxx += dx * dx;
+        }
+    }
+    const double s = sxy / sxx;
+    return {s, sy / sw - s * sx / sw};
+}
+
+TEST_F(RatingPlanes, ALineCrossingZeroDoesNotMakeTheGradeExplode) {
+    // A steeply rising response above 200 Hz: its line, extended below the fitted band, crosses
+    // zero between 20 and 200 Hz. One grid point is swept through that region; without a floor
+    // under the reference the grade divides by the line's value there and explodes near the
+    // crossing.
+    const std::vector<double> above = {300.0, 1000.0, 3000.0, 10000.0};
+    const std::vector<double> levels = {0.1, 1.0, 1.0, 1.0};
+    const FittedLine line = fitAbove200(above, levels);
+    ASSERT_LT(line.at(20.0), 0.0);
+    ASSERT_GT(line.at(200.0), 0.0);
+    weightOnly(0);
+    double lowest = 1e300, highest = 0.0;
+    for (int k = 0; k <= 200; ++k) {
+        const double f0 = 20.0 * std::pow(10.0, k / 200.0); // 20 ... 200 Hz
+        grid({f0, 300.0, 1000.0, 3000.0, 10000.0});
+        setPlanes(180, [&](double f) {
+            for (std::size_t i = 0; i < above.size(); ++i) {
+                if (f == above[i]) {
+                    return levels[i];
+                }
+            }
+            return 0.05; // the swept point, quiet as a woofer's low end
+        });
+        rate();
+        SCOPED_TRACE(f0);
+        expectAllFinite(b);
+        lowest = std::min(lowest, b.Note_Fh);
+        highest = std::max(highest, b.Note_Fh);
+    }
+    // The grade moves with the swept point's weight and its distance to the floored line, but it
+    // stays within a small factor everywhere (unguarded, the point next to the crossing alone
+    // would give thousands).
+    EXPECT_GT(lowest, 0.0);
+    EXPECT_LT(highest, 3.0 * lowest);
+    EXPECT_LT(highest, 10.0);
 }
 
 TEST_F(RatingPlanes, DirectionIndexAndWeightsOnlyTestedAboveZero) {

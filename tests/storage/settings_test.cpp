@@ -117,7 +117,32 @@ TEST_F(Settings, MissingFileGivesTheDefaults) {
     EXPECT_EQ(s.mouseCode, 424531);
     EXPECT_EQ(s.windowSizePreset, 2);
     EXPECT_FALSE(s.useOption);
+    EXPECT_EQ(s.calcPauseMs, 0); // results come without a pause unless the user asks for one
+    EXPECT_EQ(s.optimizerPauseMs, 0);
     EXPECT_EQ(applyPresets(derived, s), derived);
+}
+
+TEST_F(Settings, StagePausesRoundTripAndHostileOnesBecomeZero) {
+    ProgramSettings s;
+    s.calcPauseMs = 500;     // the old patient behaviour of the window ...
+    s.optimizerPauseMs = 40; // ... and of the optimizer
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(writeSettings(s, derived, prompt));
+    const std::string text = iniText();
+    EXPECT_NE(text.find("PauseRechnung=\t500\r\n"), std::string::npos);
+    EXPECT_NE(text.find("PauseOptimierer=\t40\r\n"), std::string::npos);
+    ProgramSettings back = readSettings(derived.settingsFile, derived, prompt);
+    EXPECT_EQ(back.calcPauseMs, 500);
+    EXPECT_EQ(back.optimizerPauseMs, 40);
+
+    writeIni("#Optionen\nPauseRechnung=\t-1\nPauseOptimierer=\t99999999\n");
+    back = readSettings(derived.settingsFile, derived, prompt);
+    EXPECT_EQ(back.calcPauseMs, 0);
+    EXPECT_EQ(back.optimizerPauseMs, 0);
+    writeIni("#Optionen\nPauseRechnung=\t10000\nPauseOptimierer=\tabc\n");
+    back = readSettings(derived.settingsFile, derived, prompt);
+    EXPECT_EQ(back.calcPauseMs, kMaxStagePauseMs);
+    EXPECT_EQ(back.optimizerPauseMs, 0);
 }
 
 TEST_F(Settings, OldMouseCodeGivesTheDefaultOfTheNewKey) {
