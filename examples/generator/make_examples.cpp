@@ -64,6 +64,8 @@ constexpr ProjectExample kProjects[] = {
     {buildTwoWayExample, "Zweiwege geschlossen"},
     {buildThreeWayExample, "Dreiwege Bassreflex"},
     {buildSubwooferBandpassExample, "Subwoofer Bandpass"},
+    {buildActiveTwoWayExample, "Zweiwege aktiv"},
+    {buildMeasuredTwoWayExample, "Zweiwege gemessen"},
 };
 
 // E12 series of one decade.

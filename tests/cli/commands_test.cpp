@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -10,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "model/user_prompt.h"
+#include "storage/project_file.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/support/first_example_designs.h"
 
 namespace {
 
@@ -46,7 +50,8 @@ protected:
 
 TEST_F(CliCommands, CalcOfEveryExampleIsValid) {
     for (const char* name :
-         {"Zweiwege geschlossen.LSP", "Dreiwege Bassreflex.LSP", "Subwoofer Bandpass.LSP"}) {
+         {"Zweiwege geschlossen.LSP", "Dreiwege Bassreflex.LSP", "Subwoofer Bandpass.LSP",
+          "Zweiwege aktiv.LSP", "Zweiwege gemessen.LSP"}) {
         for (const fs::path& p :
              {kExamples / "Projekte" / name, kExamples / "Projekte" / "Text" / name}) {
             const CliRun r = runCli("calc " + quoted(p));
@@ -76,7 +81,7 @@ TEST_F(CliCommands, CalcExportsTheChosenSections) {
     EXPECT_NE(bad.out.find("frobnicate"), std::string::npos);
 }
 
-// The first rows of the two-way example's export against a reference kept in tests/cli/data.
+// The first rows of the first two-way design's export against a reference kept in tests/cli/data.
 // How the reference was checked by hand: the frequencies are the grid 20 Hz · 1000^(i/249)
 // (20, 20,563, 21,141); the woofer's impedance at 20 Hz, 6,6942 Ohm at 25,287°, and the
 // network give the amplifier's load by hand: coil 0,3 + j0,0905 Ohm in series with the woofer
@@ -85,8 +90,16 @@ TEST_F(CliCommands, CalcExportsTheChosenSections) {
 // at 1,22° is its 4,7 Ohm voice coil far below resonance. The 30° columns of a driver pair
 // centred on the baffle are mirror images around 0° (the box is left-right symmetric).
 TEST_F(CliCommands, ExportOfTheTwoWayMatchesItsReference) {
+    // The reference was taken from the first design of the two-way example, kept as a fixture.
+    const fs::path project = dir / "first.LSP";
+    {
+        auto p = std::make_unique<sonora::TProjekt>();
+        sonora::test::buildFirstTwoWayDesign(*p);
+        sonora::ScriptedPrompt prompt;
+        ASSERT_TRUE(sonora::writeProjectFile(*p, project.string(), true, prompt));
+    }
     const fs::path out = dir / "z.exp";
-    const CliRun r = runCli("calc " + quoted(kTwoWay) + " --export " + quoted(out) +
+    const CliRun r = runCli("calc " + quoted(project) + " --export " + quoted(out) +
                             " --sections box,box-h30,ch-impedance,amp-impedance --quiet");
     ASSERT_EQ(r.exitCode, 0) << r.out;
     std::istringstream got(readAll(out));
@@ -267,7 +280,7 @@ TEST_F(CliCommands, ExamplesAreWhatTheGeneratorWrites) {
             << rel << " differs: run build/bin/sonora-make-examples examples";
         ++compared;
     }
-    EXPECT_EQ(compared, 17); // 5 drivers and 3 projects in two forms, one part library
+    EXPECT_EQ(compared, 21); // 5 drivers and 5 projects in two forms, one part library
 }
 
 TEST_F(CliCommands, CalculatorPagesPrintTheirResultLines) {

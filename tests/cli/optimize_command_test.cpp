@@ -20,6 +20,7 @@
 #include "optimizer/rating_params.h"
 #include "storage/project_file.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/support/first_example_designs.h"
 
 namespace {
 
@@ -111,10 +112,11 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // The two-way example; `detune` doubles the woofer coil and capacitor and marks both.
+    // The first two-way design (the grades and values below were worked out on it); `detune`
+    // doubles the woofer coil and capacitor and marks both.
     std::unique_ptr<TProjekt> writeTwoWay(int points, bool detune) {
         auto p = std::make_unique<TProjekt>();
-        buildTwoWayExample(*p, points);
+        test::buildFirstTwoWayDesign(*p, points);
         if (detune) {
             for (int slot : {kCoilSlot, kCapacitorSlot}) {
                 p->amp[0].weiche[slot].value *= 2;
@@ -145,7 +147,7 @@ protected:
 TEST_F(CliOptimize, DetunedTwoWayComesBackBetterWithTheGradesOfEveryPass) {
     const auto detuned = writeTwoWay(kSmallGrid, true);
     auto design = std::make_unique<TProjekt>();
-    buildTwoWayExample(*design, kSmallGrid);
+    test::buildFirstTwoWayDesign(*design, kSmallGrid);
     const double detunedNote = noteOf(*detuned);
     // Generous limit: the run ends by itself after a few seconds.
     const CliRun r = optimize("--capacitors E12 --max-seconds 60");

@@ -11,6 +11,7 @@
 #include "engine/calc_thread.h"
 #include "engine/example_projects.h"
 #include "engine/stages.h"
+#include "tests/support/first_example_designs.h"
 
 namespace sonora {
 namespace {
@@ -99,15 +100,18 @@ TEST(EndToEnd, TwoWayComputesValidAndIsTheSumOfItsParts) {
         ASSERT_TRUE(std::isfinite(r.fgang_peg[kMaxChassis][i]));
     }
     // In the woofer's pass band the box follows the woofer alone, in the tweeter's the tweeter:
-    // within a few dB of the driver on its baffle without crossover.
+    // within a few dB of that driver on its baffle behind its own path through the crossover
+    // (the tweeter's includes its level pad), the other driver left out.
     for (double f : {150.0, 400.0}) {
         const int i = indexNear(*p, f);
-        const double woofer = std::abs(cx(r.fgang_sw[0][0][i][0]) * cx(r.fgang_ch[0][0][i]));
+        const double woofer = std::abs(cx(r.fgang_sw[0][0][i][0]) * cx(r.fgang_ch[0][0][i]) *
+                                       cx(r.fgang_weiche[0][i]));
         EXPECT_NEAR(dB(std::abs(cx(r.fgang_box[i][0]))), dB(woofer), 3.0) << "f = " << f;
     }
     for (double f : {8000.0, 12000.0}) {
         const int i = indexNear(*p, f);
-        const double dome = std::abs(cx(r.fgang_sw[1][0][i][0]) * cx(r.fgang_ch[1][0][i]));
+        const double dome = std::abs(cx(r.fgang_sw[1][0][i][0]) * cx(r.fgang_ch[1][0][i]) *
+                                     cx(r.fgang_weiche[1][i]));
         EXPECT_NEAR(dB(std::abs(cx(r.fgang_box[i][0]))), dB(dome), 3.0) << "f = " << f;
     }
     // The closed box rolls off below its resonance: far down at 20 Hz against 200 Hz.
@@ -146,8 +150,9 @@ TEST(EndToEnd, InclinedDirectionsOfTheTwoWayAreTheVerticalPlaneAtOneDegree) {
 }
 
 TEST(EndToEnd, CrossoverOfTheTwoWaySplitsTheBand) {
+    // The first two-way design: a plain second-order pair whose dividers are written out below.
     auto p = std::make_unique<TProjekt>();
-    buildTwoWayExample(*p);
+    test::buildFirstTwoWayDesign(*p);
     WholeRun run(*p);
     const TResult& r = *run.calc->Res;
     EXPECT_EQ(run.calc->CalcStruct.bfgang_weiche[0].str(), "OK");
@@ -207,6 +212,39 @@ TEST(EndToEnd, SubwooferBandpassIsABandPass) {
     const double pass = std::max(level(45.0), level(60.0));
     EXPECT_LT(level(15.0), pass - 12.0);
     EXPECT_LT(level(300.0), pass - 24.0); // acoustic roll-off and the fourth-order low-pass
+}
+
+TEST(EndToEnd, ActiveTwoWaySplitsTheBandWithItsFilters) {
+    auto p = std::make_unique<TProjekt>();
+    buildActiveTwoWayExample(*p);
+    WholeRun run(*p);
+    ASSERT_EQ(run.form.errCount, 0) << errors(run.form);
+    const TResult& r = run.r();
+    EXPECT_TRUE(r.valid);
+    ASSERT_EQ(p->nAmps, 2);
+    // Each amplifier drives one driver straight: the active filters alone split the band, and
+    // neither amplifier sees less than the floor the examples keep.
+    const int lo = indexNear(*p, 100), hi = indexNear(*p, 10000);
+    EXPECT_GT(std::abs(cx(r.fgang_akt[0][lo])), 30 * std::abs(cx(r.fgang_akt[1][lo])));
+    EXPECT_GT(std::abs(cx(r.fgang_akt[1][hi])), 30 * std::abs(cx(r.fgang_akt[0][hi])));
+    for (int a = 0; a < 2; ++a) {
+        for (int i = 0; i < pointsOf(*p); ++i) {
+            ASSERT_GT(std::abs(cx(r.impedanz_box[a][i])), 3.2) << "amplifier " << a;
+        }
+    }
+}
+
+TEST(EndToEnd, MeasuredTwoWayComputesFromItsCurves) {
+    auto p = std::make_unique<TProjekt>();
+    buildMeasuredTwoWayExample(*p);
+    for (int d = 0; d < 2; ++d) {
+        EXPECT_TRUE(p->chassis[d].useFGangA && p->chassis[d].useFGangAP);
+        EXPECT_EQ(p->chassis[d].Richt.nRicht, kMaxRicht);
+        EXPECT_EQ(p->chassis[d].Richt.RichtSimu, 1);
+    }
+    WholeRun run(*p);
+    ASSERT_EQ(run.form.errCount, 0) << errors(run.form);
+    EXPECT_TRUE(run.r().valid);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// A real optimization: the two-way example with its woofer low-pass detuned by a factor of two,
-// computed by the engine's stages and rated by BewerteErgebnisse on a reduced grid.
+// A real optimization: the first design of the two-way example (the figures below were measured
+// on it) with its woofer low-pass detuned by a factor of two, computed by the engine's stages and
+// rated by BewerteErgebnisse on a reduced grid.
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "optimizer/opti_window.h"
 #include "optimizer/rating_params.h"
 #include "tests/optimizer/design_note.h"
+#include "tests/support/first_example_designs.h"
 
 namespace sonora {
 namespace {
@@ -48,7 +50,7 @@ public:
 
 TEST(OptiTwoWay, DetunedLowPassComesBackAndTheGradeFalls) {
     auto p = std::make_unique<TProjekt>();
-    buildTwoWayExample(*p, kGridPoints);
+    test::buildFirstTwoWayDesign(*p, kGridPoints);
     const int coilSlot = verticalSlot(0, 0);      // woofer series coil, 0.72 mH
     const int capacitorSlot = verticalSlot(1, 0); // woofer shunt capacitor, 5.6 µF
     TPart& coil = p->amp[0].weiche[coilSlot];
