@@ -56,9 +56,11 @@ test-mutation: test-asan
 
 # libFuzzer programs (clang), each run FUZZ_SECONDS from a copy of its checked-in corpus
 # (tests/fuzz/corpus/<target>/, which `make test` replays). The whole-project target computes a
-# complete design per input and gets FUZZ_PROJECT_SECONDS; an input slower than a second fails.
+# complete design per input and gets FUZZ_PROJECT_SECONDS; an input slower than FUZZ_TIMEOUT
+# seconds fails.
 FUZZ_SECONDS ?= 10
 FUZZ_PROJECT_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_TIMEOUT ?= 1
 FUZZ_TARGETS := iniPlain iniScrambled iniCompressed compandExpand textImportFrequency \
 	textImportImpedance limFile pirFile comparisonCurve partLibrary wholeProject
 fuzz: deps
@@ -68,7 +70,7 @@ fuzz: deps
 		log=build-fuzz/fuzz_$$t.log; work=build-fuzz/corpus-$$t; \
 		secs=$(FUZZ_SECONDS); [ $$t = wholeProject ] && secs=$(FUZZ_PROJECT_SECONDS); \
 		rm -rf $$work && mkdir -p $$work && cp tests/fuzz/corpus/$$t/* $$work/ 2>/dev/null; \
-		./build-fuzz/bin/fuzz_$$t $$work -max_total_time=$$secs -timeout=1 -rss_limit_mb=2048 \
+		./build-fuzz/bin/fuzz_$$t $$work -max_total_time=$$secs -timeout=$(FUZZ_TIMEOUT) -rss_limit_mb=2048 \
 			-artifact_prefix=build-fuzz/$$t- >$$log 2>&1 || { tail -40 $$log; exit 1; }; \
 		echo "fuzz_$$t: $$(tail -1 $$log)"; \
 	done
