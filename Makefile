@@ -61,16 +61,24 @@ MUTATION_SECONDS ?= 15
 test-mutation: test-asan
 	@SONORA_MUTATION_SECONDS=$(MUTATION_SECONDS) ./build-asan/bin/sonora_fuzz_tests
 
-# libFuzzer programs (clang), each run FUZZ_SECONDS on an empty corpus.
+# libFuzzer programs (clang), each run FUZZ_SECONDS from a copy of its checked-in corpus
+# (tests/fuzz/corpus/<target>/, which `make test` replays). The whole-project target computes a
+# complete design per input and gets FUZZ_PROJECT_SECONDS; an input slower than FUZZ_TIMEOUT
+# seconds fails.
 FUZZ_SECONDS ?= 10
-FUZZ_TARGETS := iniPlain iniScrambled iniCompressed compandExpand
+FUZZ_PROJECT_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_TIMEOUT ?= 1
+FUZZ_TARGETS := iniPlain iniScrambled iniCompressed compandExpand textImportFrequency \
+	textImportImpedance limFile pirFile comparisonCurve partLibrary wholeProject
 fuzz: deps
 	@CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONORA_FUZZ=ON -DSONORA_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) $(addprefix --target fuzz_,$(FUZZ_TARGETS))
 	@for t in $(FUZZ_TARGETS); do \
-		log=build-fuzz/fuzz_$$t.log; \
-		./build-fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
-			-artifact_prefix=build-fuzz/ >$$log 2>&1 || { tail -40 $$log; exit 1; }; \
+		log=build-fuzz/fuzz_$$t.log; work=build-fuzz/corpus-$$t; \
+		secs=$(FUZZ_SECONDS); [ $$t = wholeProject ] && secs=$(FUZZ_PROJECT_SECONDS); \
+		rm -rf $$work && mkdir -p $$work && cp tests/fuzz/corpus/$$t/* $$work/ 2>/dev/null; \
+		./build-fuzz/bin/fuzz_$$t $$work -max_total_time=$$secs -timeout=$(FUZZ_TIMEOUT) -rss_limit_mb=2048 \
+			-artifact_prefix=build-fuzz/$$t- >$$log 2>&1 || { tail -40 $$log; exit 1; }; \
 		echo "fuzz_$$t: $$(tail -1 $$log)"; \
 	done
 

@@ -60,6 +60,37 @@ bool groupDelaysFinite(const TResult& res, int n) {
     return std::isfinite(p);
 }
 
+// After a failure: the values the stage left that are not finite become 0, so that neither the
+// charts nor the export nor the next run (whose box sums these rows again) see them. The stage's
+// message tells the user that the box could not be computed.
+void clearNonFinite(double* v, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!std::isfinite(v[k])) {
+            v[k] = 0.0;
+        }
+    }
+}
+
+template <typename T> void clearNonFinite(T& array) {
+    static_assert(sizeof(T) % sizeof(double) == 0);
+    clearNonFinite(reinterpret_cast<double*>(&array), sizeof(T) / sizeof(double));
+}
+
+void clearNonFiniteBoxValues(TResult& res) {
+    clearNonFinite(res.fgang_chas);
+    clearNonFinite(res.fgang_chassis);
+    clearNonFinite(res.fgang_box);
+    clearNonFinite(res.fgang_box_inc_o);
+    clearNonFinite(res.fgang_box_inc_u);
+    clearNonFinite(res.fgang_box_h);
+    clearNonFinite(res.fgang_box_v);
+    clearNonFinite(res.fgang_glz);
+    clearNonFinite(res.fgang_Uel_preamp);
+    clearNonFinite(res.fgang_Uel_preamp_mech);
+    clearNonFinite(res.fgang_peg);
+    clearNonFinite(res.fgang_bmass);
+}
+
 } // namespace
 
 bool computeBox(const TProjekt& p, TResult& res, int sphereStep) {
@@ -88,6 +119,9 @@ void CalcBox(TCalcThread& calc) {
         ok = computeBox(*calc.aktProjekt, *calc.Res, sphereStep(calc.isOptimizeThread));
     } catch (...) {
         ok = false; // only the stage's scratch memory can fail; no exception leaves the stage
+    }
+    if (!ok) {
+        clearNonFiniteBoxValues(*calc.Res);
     }
     calc.CalcStruct.bfgang_box.assign(ok ? std::string(kStatusOk) : utf8ToLatin1(kMsgFault));
 }
