@@ -72,8 +72,10 @@ void clearNonFinite(double* v, std::size_t n) {
 }
 
 template <typename T> void clearNonFinite(T& array) {
-    static_assert(sizeof(T) % sizeof(double) == 0);
-    clearNonFinite(reinterpret_cast<double*>(&array), sizeof(T) / sizeof(double));
+    // Every array here holds doubles, some as the two halves of a Complex.
+    constexpr std::size_t kBytes = sizeof(T);
+    static_assert(kBytes % sizeof(double) == 0);
+    clearNonFinite(reinterpret_cast<double*>(&array), kBytes / sizeof(double));
 }
 
 void clearNonFiniteBoxValues(TResult& res) {
