@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "model/fixed_text.h"
+#include "model/large_block.h"
 #include "model/record_layout.h"
 
 namespace sonora {
@@ -314,6 +315,8 @@ struct TProjekt {
     FixedText<64> comment1;
     FixedText<64> comment2;
     std::uint8_t pad3[6];
+
+    SONORA_LARGE_BLOCK
 };
 SONORA_ASSERT_RECORD(TProjekt, header, nAmps, nChassis, saved, pad0, fMin, fMax, sz, pad1,
                      glatt_amp, glatt_imp, dummy2, pad2, freq, option, dummy, amp, chassis, einbau,

@@ -21,8 +21,8 @@ inline constexpr int kBoxSlot = kMaxChassis; // slot 32 of the 33-slot arrays: t
 using StatusText = FixedText<4094>;
 
 // Everything one calculation run produces. About 75 MB: owners keep it in one heap block
-// (std::make_unique<TResult>()) and copy it whole. Responses are complex pressure ratios (magnitude
-// 1 = 112 dB), impedances in Ohm, voltages in V, excursions in m.
+// (std::make_unique<TResult>(), see model/large_block.h) and copy it whole. Responses are complex
+// pressure ratios (magnitude 1 = 112 dB), impedances in Ohm, voltages in V, excursions in m.
 struct TResult {
     bool valid; // true only in the main window's copy of a run without errors
     FixedText<64> comment1;
@@ -56,6 +56,8 @@ struct TResult {
     double fgang_peg[kMaxChassis + 1][kResultFreqs];             // maximum level, linear
     double fgang_xch[kMaxChassis][kResultFreqs];                 // excursion, m
     double fgang_bmass[kResultFreqs]; // on-axis magnitude over the RMS magnitude over the sphere
+
+    SONORA_LARGE_BLOCK
 };
 SONORA_ASSERT_RECORD(TResult, valid, comment1, comment2, pad0, freq, nfreq, nAmps, nChassis,
                      chassisNames, chassisAmp, EinbauTyp, pad1, fgang_akt, fgang_sw, impedanz_ch,

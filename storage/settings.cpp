@@ -1,6 +1,7 @@
 #include "storage/settings.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "model/record_defaults.h"
 #include "storage/latin1.h"
@@ -16,6 +17,8 @@ constexpr char kHistorySection[] = "Filehistory";
 constexpr char kFoldersSection[] = "Verzeichnisse";
 constexpr char kEditorSection[] = "Optionen";
 constexpr char kOptionSection[] = "Option";
+constexpr char kToolWindowSection[] = "Fenster";
+constexpr char kChartTabKey[] = "Tab";
 
 constexpr std::int32_t kMaxWindowCoordinate = 65535; // pixels; beyond is a damaged file
 constexpr std::int32_t kMouseCodeThousands = 1000;
@@ -54,9 +57,59 @@ std::string readPath(TMyIniFile& ini, const std::string& section, const std::str
     return v;
 }
 
-std::int32_t readWindowValue(TMyIniFile& ini, const char* key) {
-    const std::int32_t v = ini.ReadInteger(kWindowSection, key, -1);
+std::int32_t readWindowValue(TMyIniFile& ini, const std::string& section, const std::string& key) {
+    const std::int32_t v = ini.ReadInteger(section, key, -1);
     return v >= -1 && v <= kMaxWindowCoordinate ? v : -1;
+}
+
+// The four keys of a geometry: "wl", "wt", "ww", "wh" for the main window, "<name>.wl" … for a
+// tool window.
+WindowGeometry readGeometry(TMyIniFile& ini, const std::string& section,
+                            const std::string& prefix) {
+    return WindowGeometry{
+        readWindowValue(ini, section, prefix + "wl"), readWindowValue(ini, section, prefix + "wt"),
+        readWindowValue(ini, section, prefix + "ww"), readWindowValue(ini, section, prefix + "wh")};
+}
+
+void writeGeometry(TMyIniFile& ini, const std::string& section, const std::string& prefix,
+                   const WindowGeometry& g) {
+    ini.WriteInteger(section, prefix + "wl", g.left);
+    ini.WriteInteger(section, prefix + "wt", g.top);
+    ini.WriteInteger(section, prefix + "ww", g.width);
+    ini.WriteInteger(section, prefix + "wh", g.height);
+}
+
+bool isToolWindowName(std::string_view name) {
+    return !name.empty() && name.size() <= kMaxToolWindowName &&
+           std::all_of(name.begin(), name.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+}
+
+// Every "<name>.wl" key of the tool-window section names a window; a damaged file may hold any
+// number of keys, so names that are not plain words and windows beyond the bound are skipped.
+std::map<std::string, WindowGeometry> readToolWindows(TMyIniFile& ini) {
+    std::map<std::string, WindowGeometry> windows;
+    constexpr std::string_view kLeftSuffix = ".wl";
+    for (const TSection& section : ini.allSections()) {
+        if (section.name != kToolWindowSection) {
+            continue;
+        }
+        for (const std::string& key : section.names) {
+            if (windows.size() >= kMaxToolWindows) {
+                return windows;
+            }
+            const std::string_view k = key;
+            if (k.size() <= kLeftSuffix.size() || !k.ends_with(kLeftSuffix)) {
+                continue;
+            }
+            const std::string name(k.substr(0, k.size() - kLeftSuffix.size()));
+            if (isToolWindowName(name)) {
+                windows[name] = readGeometry(ini, kToolWindowSection, name + ".");
+            }
+        }
+    }
+    return windows;
 }
 
 constexpr char kCalcPauseKey[] = "PauseRechnung";        // ms, the window's run object
@@ -133,10 +186,12 @@ ProgramSettings readSettings(const std::string& path, const FolderPaths& derived
     TMyIniFile ini(path, true, false, false, false);
     showMessages(ini.messages(), prompt);
 
-    s.window.left = readWindowValue(ini, "wl");
-    s.window.top = readWindowValue(ini, "wt");
-    s.window.width = readWindowValue(ini, "ww");
-    s.window.height = readWindowValue(ini, "wh");
+    s.window = readGeometry(ini, kWindowSection, "");
+    s.chartTab = ini.ReadInteger(kWindowSection, kChartTabKey, 0);
+    if (s.chartTab < 0 || s.chartTab > kMaxChartTab) {
+        s.chartTab = 0;
+    }
+    s.toolWindows = readToolWindows(ini);
 
     for (int k = 0; k < kMaxHistoryFiles; ++k) {
         const std::string name = readPath(ini, kHistorySection, historyKey(k), "");
@@ -210,10 +265,14 @@ ProgramEnvironment startUp(const BaseFolders& baseFolders, UserPrompt& prompt) {
 bool writeSettings(const ProgramSettings& s, const FolderPaths& folders, UserPrompt& prompt) {
     TMyIniFile ini(folders.settingsFile, true, true, false, false);
     showMessages(ini.messages(), prompt);
-    ini.WriteInteger(kWindowSection, "wl", s.window.left);
-    ini.WriteInteger(kWindowSection, "wt", s.window.top);
-    ini.WriteInteger(kWindowSection, "ww", s.window.width);
-    ini.WriteInteger(kWindowSection, "wh", s.window.height);
+    writeGeometry(ini, kWindowSection, "", s.window);
+    ini.WriteInteger(kWindowSection, kChartTabKey, s.chartTab);
+    std::size_t kept = 0;
+    for (const auto& [name, geometry] : s.toolWindows) {
+        if (isToolWindowName(name) && kept++ < kMaxToolWindows) {
+            writeGeometry(ini, kToolWindowSection, name + ".", geometry);
+        }
+    }
     ini.WriteBool(kFoldersSection, "Verzeichnisvorgaben", s.usePresets);
     for (const PresetKey& p : presetKeys()) {
         if (s.usePresets) {

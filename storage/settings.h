@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "model/records.h"
@@ -63,6 +64,12 @@ inline constexpr std::int32_t kWindowSizePresets = 3; // presets 0, 1, 2
 // processor to the user; the workers now run below normal priority, so it defaults to 0.
 inline constexpr std::int32_t kMaxStagePauseMs = 10000;
 
+// Bounds of what the window part of the settings may hold: a chart tab index, remembered tool
+// windows and the length of their names (letters and digits only).
+inline constexpr std::int32_t kMaxChartTab = 63;
+inline constexpr std::size_t kMaxToolWindows = 32;
+inline constexpr std::size_t kMaxToolWindowName = 40;
+
 // "TBWEopti"'s default: `oldCode` with its hundreds digit replaced by 5 (Shift + left toggles the
 // optimizer mark).
 std::int32_t mouseCodeWithToggle(std::int32_t oldCode);
@@ -82,6 +89,10 @@ struct ProgramSettings {
     std::int32_t calcPauseMs = 0;
     std::int32_t optimizerPauseMs = 0;
     TAnzOption displayOptions; // valid when useOption is set
+    std::int32_t chartTab = 0; // the main window's chart tab at the last close ("Tab")
+    // Editors and tool windows by their object name, as they were last closed (section
+    // "Fenster", keys "<name>.wl", ".wt", ".ww", ".wh").
+    std::map<std::string, WindowGeometry> toolWindows;
 };
 
 // Everything the start-up decides.

@@ -1,6 +1,7 @@
 #include "app/shell/menu_state.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "storage/latin1.h"
 #include "storage/numbers.h"
@@ -42,6 +43,12 @@ bool EditorFlags::isOpen(EditorKind kind) const {
         return OptimizerOpen;
     }
     return false;
+}
+
+std::string driverChoiceText(const TProjekt& project, int driver) {
+    const std::string_view name = project.chassis[driver].name.view();
+    return "Chassis " + std::to_string(driver + 1) +
+           (name.empty() ? std::string() : ": " + latin1ToUtf8(name));
 }
 
 std::string driverMenuText(const TProjekt& project, int driver) {

@@ -62,6 +62,9 @@ struct MenuState {
 
 // "Chassis &" + n + ": " + name, and " in " + volume + "l geschl." (closed box) or
 // "l Bassref." (vented box), the volume in litres; n counts from 1. UTF-8.
+// The chart tab's driver choice: "Chassis " + n + ": " + name (UTF-8), without the name part for
+// a driver that has none.
+std::string driverChoiceText(const TProjekt& project, int driver);
 std::string driverMenuText(const TProjekt& project, int driver);
 
 // The caption of the undo item for the label in slot 0 (UTF-8): "Rückgängig" alone for an empty

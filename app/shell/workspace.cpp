@@ -67,8 +67,23 @@ StartUpOutcome Workspace::startUp(const std::optional<std::string>& argument) {
     return StartUpOutcome::Running;
 }
 
-WindowPlacement Workspace::windowPlacement(ScreenSize screen) const {
-    return startWindowPlacement(env_.settings.window, screen);
+WindowPlacement Workspace::windowPlacement(ScreenSize screen, ScreenSize available) const {
+    return startWindowPlacement(env_.settings.window, screen, available);
+}
+
+WindowGeometry Workspace::toolWindowPlacement(const std::string& name, const WindowGeometry& main,
+                                              int width, int height, ScreenSize screen) const {
+    const auto stored = env_.settings.toolWindows.find(name);
+    return sonora::toolWindowPlacement(stored != env_.settings.toolWindows.end() ? &stored->second
+                                                                                 : nullptr,
+                                       main, width, height, screen);
+}
+
+void Workspace::rememberToolWindow(const std::string& name, const WindowGeometry& geometry) {
+    if (env_.settings.toolWindows.size() < kMaxToolWindows ||
+        env_.settings.toolWindows.count(name) != 0) {
+        env_.settings.toolWindows[name] = geometry;
+    }
 }
 
 bool Workspace::requestClose(const WindowGeometry& geometry) {

@@ -6,6 +6,7 @@
 // CalcRequests and everything the window must do through WorkspaceView.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -92,8 +93,17 @@ public:
     // newer than the project's file ("Wiederherstellen|Verwerfen"), the newer-driver check, menus,
     // CalcNew, reference commands off.
     StartUpOutcome startUp(const std::optional<std::string>& argument);
-    // Where the window goes, from the stored geometry and the screen size.
-    WindowPlacement windowPlacement(ScreenSize screen) const;
+    // Where the main window goes, from the stored geometry, the screen size and the part of the
+    // screen free of panels.
+    WindowPlacement windowPlacement(ScreenSize screen, ScreenSize available) const;
+    // Editors and tool windows by object name: where one opens, and where it was closed (kept in
+    // the settings written at the end).
+    WindowGeometry toolWindowPlacement(const std::string& name, const WindowGeometry& main,
+                                       int width, int height, ScreenSize screen) const;
+    void rememberToolWindow(const std::string& name, const WindowGeometry& geometry);
+    // The chart tab shown at the last close, and the one shown now.
+    int chartTab() const { return env_.settings.chartTab; }
+    void rememberChartTab(int tab) { env_.settings.chartTab = std::clamp(tab, 0, kMaxChartTab); }
     // Closing the main window: closes the optimizer (refused while it stays open), asks to save an
     // unsaved project ("&Ja |&Nein|&Abbruch"; "Ja" saves through WorkspaceView::askSaveFileName and
     // refuses when still unsaved; "Abbruch" refuses). When closing goes ahead the threads are told

@@ -1,5 +1,7 @@
 #include "app/ui/main_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,6 +30,7 @@
 #include "app/ui/export_window.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
+#include "app/ui/window_keeper.h"
 #include "storage/newer_driver_check.h"
 
 namespace sonora::ui {
@@ -57,6 +60,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     resize(kDesignedWidth, kDesignedHeight);
     buildTabs();
     buildMenus();
+    new WindowKeeper(*this, *workspace_);
 
     status_ = new StatusLine(this);
     statusBar()->addWidget(status_, 1);
@@ -89,14 +93,12 @@ MainWindow::~MainWindow() {
 StartUpOutcome MainWindow::start(const std::optional<std::string>& argument) {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = screen != nullptr ? screen->size() : QSize(kDesignedWidth, kDesignedHeight);
-    const WindowPlacement placement =
-        workspace_->windowPlacement(ScreenSize{size.width(), size.height()});
-    if (placement.restored) {
-        setGeometry(placement.geometry.left, placement.geometry.top, placement.geometry.width,
-                    placement.geometry.height);
-    } else {
-        move(placement.geometry.left, placement.geometry.top);
-    }
+    const QSize free = screen != nullptr ? screen->availableGeometry().size() : size;
+    const WindowPlacement placement = workspace_->windowPlacement(
+        ScreenSize{size.width(), size.height()}, ScreenSize{free.width(), free.height()});
+    setGeometry(placement.geometry.left, placement.geometry.top, placement.geometry.width,
+                placement.geometry.height);
+    tabs_->setCurrentIndex(std::clamp(workspace_->chartTab(), 0, tabs_->count() - 1));
     workspace_->setWindowWidth(width());
     const StartUpOutcome outcome = workspace_->startUp(argument);
     if (outcome == StartUpOutcome::Running) {
@@ -227,13 +229,19 @@ void MainWindow::redrawCharts() {
     // The driver choice follows the project's drivers.
     const int drivers =
         std::clamp(static_cast<int>(workspace_->project().nChassis), 1, kMaxChassis);
-    if (chassisChoice_->count() != drivers) {
+    QStringList choices;
+    for (int n = 0; n < drivers; ++n) {
+        choices.append(fromUtf8(driverChoiceText(workspace_->project(), n)));
+    }
+    QStringList shown;
+    for (int n = 0; n < chassisChoice_->count(); ++n) {
+        shown.append(chassisChoice_->itemText(n));
+    }
+    if (shown != choices) {
         const int current = std::min(chassisChoice_->currentIndex(), drivers - 1);
         chassisChoice_->blockSignals(true);
         chassisChoice_->clear();
-        for (int n = 0; n < drivers; ++n) {
-            chassisChoice_->addItem(QStringLiteral("Chassis %1").arg(n + 1));
-        }
+        chassisChoice_->addItems(choices);
         chassisChoice_->setCurrentIndex(std::max(current, 0));
         chassisChoice_->blockSignals(false);
         chassisStack_->setCurrentIndex(chassisChoice_->currentIndex());
@@ -369,6 +377,7 @@ void MainWindow::startProgram(const std::string& program, const std::string& arg
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     const QRect g = geometry();
+    workspace_->rememberChartTab(tabs_->currentIndex());
     if (workspace_->requestClose(WindowGeometry{g.left(), g.top(), g.width(), g.height()})) {
         newerDriverTimer_->stop();
         bridge_->shutDown();

@@ -209,6 +209,11 @@ QWidget* OptimizerDialog::buildRating() {
         s->setPageStep(1);
         s->setTickPosition(QSlider::TicksBelow);
         s->setTickInterval(1);
+        if (r.showValue) {
+            // The value shown is 10 - p: drawn inverted, the slider grows to the right with it.
+            s->setInvertedAppearance(true);
+            s->setInvertedControls(true);
+        }
         grid->addWidget(s, line, 1, 1, 3);
         sliders_[k] = s;
         if (r.showValue) {

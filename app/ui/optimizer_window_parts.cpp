@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <qcustomplot.h>
@@ -202,9 +203,19 @@ void HistoryChart::setHistory(const OptiHistory& history) {
         y[3][i] = e.Note_I;
         y[4][i] = e.Note_Ph;
     }
+    double highest = 0;
     for (int k = 0; k < 5; ++k) {
-        plot_->graph(k)->setData(x, y[static_cast<std::size_t>(k)], true);
+        const auto& curve = y[static_cast<std::size_t>(k)];
+        plot_->graph(k)->setData(x, curve, true);
+        for (double v : curve) {
+            if (std::isfinite(v)) {
+                highest = std::max(highest, v);
+            }
+        }
     }
+    // Grades run from far above 10 at the start of a run to below 1 at its end: the axis follows
+    // the highest curve with a little room above; an empty history keeps the first picture's 0..7.
+    plot_->yAxis->setRange(0, highest > 0 ? highest * 1.05 : kHistoryBase / kHistoryPixelsPerGrade);
     plot_->replot();
 }
 

@@ -106,16 +106,49 @@ TEST(TitleRules, ShorteningKeepsTheFirstFolderAndFitsTheWidth) {
 
 TEST(WindowPlacementRules, StoredGeometryOnlyWhenItFitsTheScreen) {
     const ScreenSize screen{1920, 1080};
-    EXPECT_TRUE(startWindowPlacement({10, 0, 540, 360}, screen).restored);
-    EXPECT_FALSE(startWindowPlacement({10, 0, 539, 360}, screen).restored);
-    EXPECT_FALSE(startWindowPlacement({10, 0, 540, 359}, screen).restored);
-    EXPECT_FALSE(startWindowPlacement({-1, 0, 800, 600}, screen).restored);
-    EXPECT_FALSE(startWindowPlacement({1120, 0, 800, 600}, screen).restored); // 1920 not < 1920
-    EXPECT_TRUE(startWindowPlacement({1119, 479, 800, 600}, screen).restored);
-    EXPECT_FALSE(startWindowPlacement({1119, 480, 800, 600}, screen).restored);
-    const WindowPlacement p = startWindowPlacement({}, screen);
-    EXPECT_EQ(p.geometry.left, 66);
-    EXPECT_EQ(p.geometry.top, 0);
+    const ScreenSize available{1920, 1040}; // a panel at the bottom
+    const auto restored = [&](const WindowGeometry& g) {
+        return startWindowPlacement(g, screen, available).restored;
+    };
+    EXPECT_TRUE(restored({10, 0, 540, 360}));
+    EXPECT_FALSE(restored({10, 0, 539, 360}));
+    EXPECT_FALSE(restored({10, 0, 540, 359}));
+    EXPECT_FALSE(restored({-1, 0, 800, 600}));
+    EXPECT_FALSE(restored({1120, 0, 800, 600})); // 1920 not < 1920
+    EXPECT_TRUE(restored({1119, 479, 800, 600}));
+    EXPECT_FALSE(restored({1119, 480, 800, 600}));
+    // A first start takes 80 % of the free screen at left 66, top 0.
+    const WindowPlacement p = startWindowPlacement({}, screen, available);
+    EXPECT_FALSE(p.restored);
+    EXPECT_EQ(p.geometry, (WindowGeometry{66, 0, 1536, 832}));
+    // On a small screen the window is never below the smallest restorable size, and moves left
+    // rather than hang off the right edge.
+    const WindowPlacement small = startWindowPlacement({}, {600, 400}, {600, 400});
+    EXPECT_EQ(small.geometry, (WindowGeometry{60, 0, 540, 360}));
+    const WindowPlacement tiny = startWindowPlacement({}, {500, 300}, {500, 300});
+    EXPECT_EQ(tiny.geometry, (WindowGeometry{0, 0, 540, 360}));
+}
+
+TEST(WindowPlacementRules, ToolWindowsOpenWhereTheyWereOrBesideTheMainWindow) {
+    const ScreenSize screen{2560, 1440};
+    const WindowGeometry main{66, 0, 1536, 1100};
+    // Room on the right: beside it, at the main window's top.
+    EXPECT_EQ(toolWindowPlacement(nullptr, main, 800, 600, screen),
+              (WindowGeometry{1602, 0, 800, 600}));
+    // No room on the right but on the left.
+    const WindowGeometry moved{900, 100, 1536, 1100};
+    EXPECT_EQ(toolWindowPlacement(nullptr, moved, 800, 600, screen),
+              (WindowGeometry{100, 100, 800, 600}));
+    // No room on either side: the toolkit's own placement.
+    EXPECT_EQ(toolWindowPlacement(nullptr, main, 1200, 600, screen).left, -1);
+    // A window taller than the space below the main window's top moves up to fit.
+    const WindowGeometry low{66, 1000, 1536, 400};
+    EXPECT_EQ(toolWindowPlacement(nullptr, low, 800, 600, screen).top, 840);
+    // Where it was closed, when that still fits; a stored place off the screen is ignored.
+    const WindowGeometry stored{300, 200, 700, 500};
+    EXPECT_EQ(toolWindowPlacement(&stored, main, 800, 600, screen), stored);
+    const WindowGeometry offScreen{3000, 200, 700, 500};
+    EXPECT_EQ(toolWindowPlacement(&offScreen, main, 800, 600, screen).left, 1602);
 }
 
 TEST_F(WorkspaceTest, EditorsAreRefusedForAnotherIndexAndTheOptimizerWaitsForThem) {

@@ -1,14 +1,19 @@
 // Project records: exact byte-wise copies, texts, defaults, driver copy and swap, colours, grid
 // nodes.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <type_traits>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "model/colors.h"
 #include "model/crossover_grid.h"
 #include "model/driver_copy.h"
+#include "model/large_block.h"
 #include "model/record_defaults.h"
 #include "model/records.h"
 #include "model/result.h"
@@ -264,6 +269,49 @@ TEST(Colors, SystemColoursBecomeBlack) {
     EXPECT_EQ(o.ColorSetRichtungen[9], 0u);
     EXPECT_EQ(o.ColorSetChassis[33], 0u);
     EXPECT_EQ(o.ColorSetAmps[2], 0xFF00FFu);
+}
+
+} // namespace
+} // namespace sonora
+
+namespace sonora {
+namespace {
+
+// Projects and results live in huge-page blocks: `new` and make_unique must give zeroed,
+// 2 MB aligned blocks that copy and free like any other, and the records must keep their layout.
+TEST(LargeBlock, ProjectsAndResultsAreZeroedAlignedAndCopyable) {
+    static_assert(std::is_trivially_copyable_v<TProjekt> && std::is_trivially_copyable_v<TResult>);
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    std::vector<std::unique_ptr<TProjekt>> projects;
+    for (int k = 0; k < 3; ++k) {
+        projects.push_back(std::make_unique<TProjekt>());
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(projects.back().get()) % kHugePage, 0u);
+        EXPECT_TRUE(sameBytes(*projects.back(), *projects.front()));
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(projects[1].get());
+    EXPECT_TRUE(
+        std::all_of(bytes, bytes + sizeof(TProjekt), [](unsigned char b) { return b == 0; }));
+    projects[0]->fMax = 20000;
+    projects[0]->comment1.assign("Zweiwege");
+    auto copy = std::make_unique<TProjekt>(*projects[0]);
+    EXPECT_TRUE(sameBytes(*copy, *projects[0]));
+    EXPECT_FALSE(sameBytes(*copy, *projects[1]));
+
+    auto result = std::make_unique<TResult>();
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(result.get()) % kHugePage, 0u);
+    EXPECT_FALSE(result->valid);
+    EXPECT_EQ(result->fgang_bmass[kResultFreqs - 1], 0.0);
+    result->fgang_box_h[kResultFreqs - 1][kPlaneAngles - 1] = Complex{1, 2};
+    const auto copied = std::make_unique<TResult>(*result);
+    EXPECT_EQ(copied->fgang_box_h[kResultFreqs - 1][kPlaneAngles - 1].im, 2.0);
+    EXPECT_EQ(std::memcmp(copied.get(), result.get(), sizeof(TResult)), 0);
+}
+
+TEST(LargeBlock, ATinyRequestStillGetsAWholeBlock) {
+    void* block = allocateLarge(0);
+    ASSERT_NE(block, nullptr);
+    static_cast<unsigned char*>(block)[(std::size_t{2} << 20) - 1] = 1;
+    releaseLarge(block);
 }
 
 } // namespace

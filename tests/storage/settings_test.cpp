@@ -266,6 +266,45 @@ TEST_F(Settings, HostileValuesAreBounded) {
     EXPECT_EQ(s.displayOptions.GraphsThickness, 4);
 }
 
+TEST_F(Settings, ChartTabAndToolWindowsRoundTrip) {
+    ScriptedPrompt prompt;
+    ProgramSettings s = readSettings(derived.settingsFile, derived, prompt);
+    EXPECT_EQ(s.chartTab, 0);
+    EXPECT_TRUE(s.toolWindows.empty());
+    s.chartTab = 5;
+    s.toolWindows["crossoverEditor"] = WindowGeometry{1300, 40, 600, 700};
+    s.toolWindows["optimizerWindow"] = WindowGeometry{0, 0, 900, 650};
+    s.toolWindows["kaputt name"] = WindowGeometry{1, 2, 3, 4}; // not a plain word: not written
+    ASSERT_TRUE(writeSettings(s, derived, prompt));
+    EXPECT_NE(iniText().find("crossoverEditor.ww=\t600\r\n"), std::string::npos);
+    const ProgramSettings back = readSettings(derived.settingsFile, derived, prompt);
+    EXPECT_EQ(back.chartTab, 5);
+    ASSERT_EQ(back.toolWindows.size(), 2u);
+    EXPECT_EQ(back.toolWindows.at("crossoverEditor"), (WindowGeometry{1300, 40, 600, 700}));
+    EXPECT_EQ(back.toolWindows.at("optimizerWindow"), (WindowGeometry{0, 0, 900, 650}));
+}
+
+TEST_F(Settings, HostileWindowEntriesAreBoundedOrSkipped) {
+    std::string ini = "#Window\nTab=\t999\n#Fenster\nbad..wl=\t5\n.wl=\t5\nweird/name.wl=\t5\n"
+                      "x.wl=\t-7\nx.wt=\t70000\nx.ww=\tzehn\n";
+    for (int k = 0; k < 100; ++k) {
+        ini += "w" + std::to_string(k) + ".wl=\t" + std::to_string(k) + "\n";
+    }
+    writeIni(ini);
+    ScriptedPrompt prompt;
+    const ProgramSettings s = readSettings(derived.settingsFile, derived, prompt);
+    EXPECT_EQ(s.chartTab, 0);
+    EXPECT_EQ(s.toolWindows.size(), kMaxToolWindows);
+    EXPECT_EQ(s.toolWindows.count("bad."), 0u);
+    EXPECT_EQ(s.toolWindows.count("weird/name"), 0u);
+    EXPECT_EQ(s.toolWindows.at("x").left, -1);
+    EXPECT_EQ(s.toolWindows.at("x").top, -1);
+    EXPECT_LE(s.toolWindows.at("x").width, 0); // not a number: read as nothing usable
+    EXPECT_EQ(s.toolWindows.at("x").height, -1);
+    EXPECT_EQ(s.toolWindows.at("w3").left, 3);
+    EXPECT_EQ(s.toolWindows.at("w3").width, -1);
+}
+
 TEST_F(Settings, WriteErrorIsReported) {
     FolderPaths nowhere = derived;
     nowhere.settingsFile = (dir / "missing" / "Sonora.ini").string();

@@ -1,12 +1,15 @@
 // The main window offscreen: start-up with an example project and with a missing file, the
 // calculation's status line and error list, chart titles, the cursor, the comparison layer,
 // charts on hidden tabs built only when shown, and closing while a calculation runs.
+#include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <qcustomplot.h>
 #include <utility>
@@ -117,6 +120,7 @@ private slots:
     void missingArgumentFileEndsTheProgram();
     void hiddenTabsShowWhatAnEagerRebuildShows();
     void closingDuringCalculationEndsCleanly();
+    void windowsRememberTheirPlaceAndTab();
 };
 
 void MainWindowTest::startsWithExampleAndCalculates() {
@@ -149,6 +153,17 @@ void MainWindowTest::startsWithExampleAndCalculates() {
     QCOMPARE(window.chartView(ChartKind::DirectionsUp)->curveCount(), 7);
     QVERIFY(window.chartView(ChartKind::Chassis, 0)->curveCount() >= 4);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("Frequenzgang"));
+    // The driver choice names every driver of the project.
+    const auto* choice = window.tabs()->widget(kChassisTab)->findChild<QComboBox*>();
+    const TProjekt& project = window.workspace().project();
+    QCOMPARE(choice->count(), static_cast<int>(project.nChassis));
+    for (int n = 0; n < project.nChassis; ++n) {
+        QVERIFY(!project.chassis[n].name.empty());
+        QCOMPARE(choice->itemText(n),
+                 QStringLiteral("Chassis %1: ").arg(n + 1) +
+                     QString::fromLatin1(project.chassis[n].name.view().data(),
+                                         static_cast<qsizetype>(project.chassis[n].name.size())));
+    }
 
     // The error list holds the final line of a successful run.
     QTest::mouseClick(window.statusLine(), Qt::LeftButton);
@@ -300,4 +315,52 @@ void MainWindowTest::hiddenTabsShowWhatAnEagerRebuildShows() {
 }
 
 QTEST_MAIN(MainWindowTest)
+void MainWindowTest::windowsRememberTheirPlaceAndTab() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("prog"))); // where the settings file goes
+    ScriptedPrompt prompt;
+    const std::string file = test::exampleProject("Zweiwege geschlossen.LSP");
+    QRect placed;
+    {
+        MainWindow window(test::windowOptions(dir, prompt, 0ms));
+        QCOMPARE(window.start(file), StartUpOutcome::Running);
+        window.show();
+        // A first start takes about 80 % of the free screen (or what the window needs at least).
+        const QRect free = window.screen()->availableGeometry();
+        const QSize least = window.minimumSizeHint();
+        QCOMPARE(window.width(),
+                 std::max({540, least.width(), static_cast<int>(std::lround(0.8 * free.width()))}));
+        QCOMPARE(window.height(), std::max({360, least.height(),
+                                            static_cast<int>(std::lround(0.8 * free.height()))}));
+        window.tabs()->setCurrentIndex(kPhaseTab);
+
+        // A tool window moved and closed is remembered by its name.
+        window.findChild<QAction*>(QStringLiteral("comparisonCurves"))->trigger();
+        QWidget* tool = nullptr;
+        QTRY_VERIFY((tool = window.findChild<QWidget*>(QStringLiteral("comparisonCurves"))) !=
+                    nullptr);
+        QTRY_VERIFY(tool->isVisible());
+        tool->setGeometry(20, 30, 300, 250); // grown to its least size where that is more
+        placed = tool->geometry();
+        QCOMPARE(placed.topLeft(), QPoint(20, 30));
+        tool->close();
+        QTRY_VERIFY(!tool->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window.calculation().form().result->valid, kCalcTimeoutMs);
+        QVERIFY(window.close());
+    }
+    // The next start reads both back from the settings file.
+    MainWindow again(test::windowOptions(dir, prompt, 0ms));
+    QCOMPARE(again.start(file), StartUpOutcome::Running);
+    again.show();
+    QCOMPARE(again.tabs()->currentIndex(), kPhaseTab);
+    again.findChild<QAction*>(QStringLiteral("comparisonCurves"))->trigger();
+    QWidget* tool = nullptr;
+    QTRY_VERIFY((tool = again.findChild<QWidget*>(QStringLiteral("comparisonCurves"))) != nullptr);
+    QTRY_VERIFY(tool->isVisible());
+    QCOMPARE(tool->geometry(), placed);
+    tool->close();
+    QVERIFY(prompt.messages.empty());
+    again.close();
+}
+
 #include "main_window_test.moc"

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include "engine/example_projects.h"
 #include "gui_test_support.h"
 #include "optimizer/opti_eseries.h"
+#include "optimizer/rating.h"
 #include "storage/latin1.h"
 #include "storage/project_file.h"
 
@@ -128,6 +130,41 @@ void OptimizerWindowTest::controlsAndWeights() {
     QCOMPARE(d->slider(OptimizerDialog::kWorkingRange)->value(), 10);
     QCOMPARE(d->slider(OptimizerDialog::kBassTaste)->value(), 0); // not a weight: kept
     QCOMPARE(d->ratingParameters().vgBasspegel, tasteFromSlider(0));
+
+    // Every slider with a number beside it grows to the right with that number: the position
+    // under the left end of the groove shows the smallest value, the right end the largest.
+    for (auto which : {OptimizerDialog::kMaxLevel, OptimizerDialog::kDirectionalResponses,
+                       OptimizerDialog::kEnergyResponse, OptimizerDialog::kWorkingRange}) {
+        QSlider* s = d->slider(which);
+        const int span = std::max(s->width(), 100);
+        const auto shownAt = [&](int x) {
+            return sliderShownValue(QStyle::sliderValueFromPosition(s->minimum(), s->maximum(), x,
+                                                                    span, s->invertedAppearance()));
+        };
+        QCOMPARE(shownAt(0), 0);
+        QCOMPARE(shownAt(span), 10);
+    }
+
+    // The grade chart follows its curves: a run starting at grade 40 is not drawn off the chart,
+    // and one ending below 1 does not shrink to the bottom of a 0..7 axis.
+    OptiHistory history;
+    for (double note : {40.0, 12.0, 3.0}) {
+        TBewertungen grades{};
+        grades.Note = note;
+        grades.Note_F = note / 2;
+        history.append(grades);
+    }
+    HistoryChart* chart = d->historyChart();
+    chart->setHistory(history);
+    QVERIFY(chart->plot()->yAxis->range().upper >= 40);
+    QVERIFY(chart->plot()->yAxis->range().upper <= 50);
+    history.clear();
+    TBewertungen small{};
+    small.Note = 0.8;
+    history.append(small);
+    chart->setHistory(history);
+    QVERIFY(chart->plot()->yAxis->range().upper >= 0.8);
+    QVERIFY(chart->plot()->yAxis->range().upper < 2);
 
     // The impedance labels follow "Röhrenverstärker", and so does vgMinImpedanz (8 or 16 Ohm
     // halved every 4 positions; the start position 5).
