@@ -177,7 +177,8 @@ private:
 
     // Places around a part's symbol S, best first: beside S on the side that reads first (above
     // a horizontal part, right of a vertical one), then on the other side, each centred and then
-    // shifted along the wire; then beside the leads across the wire.
+    // shifted along the wire; the same a little further off; then beside the leads across the
+    // wire.
     std::vector<SchematicRect> textPlaces(const SlotPicture& s, int w, int h) const {
         SchematicRect sym = symbolRect(s);
         const int cx = (s.from.x + s.to.x) / 2;
@@ -192,7 +193,7 @@ private:
         if (s.orientation == SlotOrientation::Horizontal) {
             const int above = sym.top - kTextGap - h;
             const int below = sym.bottom + kTextGap;
-            for (int top : {above, below}) {
+            for (int top : {above, below, above - step, below + step}) {
                 for (int d : shifts) {
                     out.push_back({cx - w / 2 + d, top, cx - w / 2 + d + w, top + h});
                 }
@@ -205,7 +206,7 @@ private:
         } else {
             const int right = sym.right + kTextGap;
             const int left = sym.left - kTextGap - w;
-            for (int x : {right, left}) {
+            for (int x : {right, left, right + step, left - step}) {
                 for (int d : shifts) {
                     out.push_back({x, cy - h / 2 + d, x + w, cy - h / 2 + d + h});
                 }
@@ -369,6 +370,26 @@ SchematicLayout layoutLabels(const SchematicPicture& picture, const TextMeasure&
         for (std::size_t k = 0; k < layout.labels.size(); ++k) {
             if (!layout.labels[k].placed && !placer.place(k, size)) {
                 placer.displace(k, size, sizes);
+            }
+        }
+    }
+    // Last, a two-line text that still has no place is split, and each line looks for its own.
+    const std::size_t count = layout.labels.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        SchematicLabel& label = layout.labels[k];
+        if (label.placed || label.lines.size() < 2) {
+            continue;
+        }
+        SchematicLabel second = label;
+        second.lines.erase(second.lines.begin());
+        label.lines.resize(1);
+        layout.labels.push_back(std::move(second));
+        owners.push_back(owners[k]);
+        for (std::size_t part : {k, layout.labels.size() - 1}) {
+            for (int size : sizes) {
+                if (placer.place(part, size) || placer.displace(part, size, sizes)) {
+                    break;
+                }
             }
         }
     }

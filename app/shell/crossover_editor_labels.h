@@ -47,7 +47,9 @@ struct SchematicLabel {
 
 struct SchematicLayout {
     std::vector<SchematicRect> symbols; // the drawn symbols, and the off-grid node's marker
-    std::vector<SchematicLabel> labels; // in slot order, polarity marks after their part's text
+    // In slot order, polarity marks after their part's text; the second lines of texts that
+    // had to be split come last.
+    std::vector<SchematicLabel> labels;
 };
 
 // Smallest text height the layout shrinks a label to before it gives up on it.
@@ -56,7 +58,9 @@ inline constexpr int kMinLabelPixels = 6;
 // Places the texts of `picture`. Each label tries places around its own symbol (both sides of
 // the wire, shifted along it, then across its leads) and takes the first free one, preferring
 // places that cross no wire; labels that find none at full size are tried again, smaller, after
-// all others have their places. No placed label overlaps another, a symbol, or the canvas edge.
+// all others have their places, and may push one placed label to another place of its own; a
+// two-line text that still finds none is split into its lines. No placed label overlaps another,
+// a symbol, or the canvas edge.
 SchematicLayout layoutLabels(const SchematicPicture& picture, const TextMeasure& measure);
 
 // The tooltip at `p` (UTF-8): the note on node 132 over its marker, the texts of a part whose

@@ -196,13 +196,11 @@ void paintSchematic(QPainter& painter, const SchematicPicture& picture) {
         paintOffGridNode(painter, g);
     }
     const SchematicLayout layout = schematicLayout(picture, base);
-    std::size_t owner = 0;
     for (const SchematicLabel& label : layout.labels) {
-        while (picture.parts[owner].slot != label.slot) {
-            ++owner; // labels come in slot order, like the parts
-        }
-        if (label.placed) {
-            paintLabel(painter, label, picture.parts[owner], base);
+        const auto owner = std::find_if(picture.parts.begin(), picture.parts.end(),
+                                        [&](const SlotPicture& s) { return s.slot == label.slot; });
+        if (label.placed && owner != picture.parts.end()) {
+            paintLabel(painter, label, *owner, base);
         }
     }
     painter.restore();

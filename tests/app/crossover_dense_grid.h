@@ -11,10 +11,13 @@
 
 namespace sonora::test {
 
-inline void fillEveryGridSlot(TPart (&weiche)[kPartSlots]) {
+// Fills the empty grid slots, and with `overWires` the wires too.
+inline void fillEveryGridSlot(TPart (&weiche)[kPartSlots], bool overWires = false) {
     int turn = 0;
     for (int slot = 0; slot < kFirstFreeWireSlot; ++slot) {
-        if (gridSlotNodes(slot).nod2 == 0 || weiche[slot].typ != kPartEmpty) {
+        const bool free =
+            weiche[slot].typ == kPartEmpty || (overWires && weiche[slot].typ == kPartWire);
+        if (gridSlotNodes(slot).nod2 == 0 || !free) {
             continue;
         }
         TPart& part = weiche[slot];
@@ -42,10 +45,11 @@ inline void fillEveryGridSlot(TPart (&weiche)[kPartSlots]) {
     }
 }
 
-// The three-way example's crossover with every grid slot holding a part.
-inline void denseThreeWay(TProjekt& p) {
+// The three-way example's crossover with every grid slot holding a part; with `overWires` its
+// wires give way to parts too, so that every slot has a text.
+inline void denseThreeWay(TProjekt& p, bool overWires = false) {
     buildThreeWayExample(p, 6);
-    fillEveryGridSlot(p.amp[0].weiche);
+    fillEveryGridSlot(p.amp[0].weiche, overWires);
 }
 
 } // namespace sonora::test

@@ -3,6 +3,7 @@
 // views that change the texts, no text lies on another or on a part symbol. The part library
 // window is wide enough for all of its tab captions.
 #include <QApplication>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -49,6 +50,22 @@ std::string faults(const SchematicPicture& picture, const SchematicLayout& layou
                 out += name + " on a symbol\n";
             }
         }
+    }
+    return out;
+}
+
+// The faults less the labels that found no place.
+std::string withoutUnplaced(const std::string& faults) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < faults.size()) {
+        std::size_t end = faults.find('\n', start);
+        end = end == std::string::npos ? faults.size() : end + 1;
+        const std::string line = faults.substr(start, end - start);
+        if (line.find(" has no place") == std::string::npos) {
+            out += line;
+        }
+        start = end;
     }
     return out;
 }
@@ -122,25 +139,39 @@ void CrossoverLabelsTest::examplesAtFullSizeWithoutOverlap() {
             }
         }
     }
-    QCOMPARE(checked, 4 * 9); // four projects with a passive crossover, nine views each
+    // Six crossovers (the active two-way has two amplifiers), nine views each.
+    QCOMPARE(checked, 6 * 9);
 }
 
 void CrossoverLabelsTest::fullGridWithoutOverlap() {
-    auto p = std::make_unique<TProjekt>();
-    test::denseThreeWay(*p);
-    const DriverNames drivers = driverNamesOf(*p);
-    const QFont font = QApplication::font();
-    for (const SchematicOptions& o : viewsAtEverySize()) {
-        const SchematicPicture picture = drawSchematic(p->amp[0].weiche, drivers, o);
-        const SchematicLayout layout = schematicLayout(picture, font);
-        int shrunk = 0;
-        for (const SchematicLabel& l : layout.labels) {
-            shrunk += l.fontPixels < picture.geometry.fontPixels ? 1 : 0;
+    for (bool overWires : {false, true}) {
+        auto p = std::make_unique<TProjekt>();
+        test::denseThreeWay(*p, overWires);
+        const DriverNames drivers = driverNamesOf(*p);
+        const QFont font = QApplication::font();
+        for (const SchematicOptions& o : viewsAtEverySize()) {
+            const SchematicPicture picture = drawSchematic(p->amp[0].weiche, drivers, o);
+            const SchematicLayout layout = schematicLayout(picture, font);
+            int shrunk = 0;
+            for (const SchematicLabel& l : layout.labels) {
+                shrunk += l.fontPixels < picture.geometry.fontPixels ? 1 : 0;
+            }
+            qInfo("%s, size %d, view %d%s: %zu texts, %d shrunk",
+                  overWires ? "no wires" : "three-way", o.sizePreset, static_cast<int>(o.numbers),
+                  o.printView ? " print" : "", layout.labels.size(), shrunk);
+            int unplaced = 0;
+            for (const SchematicLabel& l : layout.labels) {
+                unplaced += l.placed ? 0 : 1;
+            }
+            std::string f = faults(picture, layout);
+            if (overWires) {
+                // With a text on each of the 241 slots the small sizes have not room for all: the
+                // texts left over show as tooltips. Those placed must still keep apart.
+                qInfo("  %d without a place", unplaced);
+                f = withoutUnplaced(f);
+            }
+            QVERIFY2(f.empty(), ("size " + std::to_string(o.sizePreset) + ": " + f).c_str());
         }
-        qInfo("size %d, view %d%s: %zu texts, %d shrunk", o.sizePreset, static_cast<int>(o.numbers),
-              o.printView ? " print" : "", layout.labels.size(), shrunk);
-        const std::string f = faults(picture, layout);
-        QVERIFY2(f.empty(), ("size " + std::to_string(o.sizePreset) + ": " + f).c_str());
     }
 }
 
@@ -156,9 +187,12 @@ void CrossoverLabelsTest::libraryShowsEveryTabCaption() {
         const QTabBar* bar = window.pages()->tabBar();
         QCOMPARE(bar->count(), 3);
         QCOMPARE(bar->tabText(2), QString::fromUtf8("Kondensatoren"));
+        // A tab needs its caption's width plus the style's padding.
+        const int padding = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
         for (int k = 0; k < bar->count(); ++k) {
             const QRect r = bar->tabRect(k);
-            QVERIFY2(r.width() >= bar->tabSizeHint(k).width(), qPrintable(bar->tabText(k)));
+            const int caption = bar->fontMetrics().horizontalAdvance(bar->tabText(k));
+            QVERIFY2(r.width() >= caption + padding, qPrintable(bar->tabText(k)));
             QVERIFY2(r.right() < bar->width(), qPrintable(bar->tabText(k)));
             QVERIFY2(bar->geometry().right() < window.pages()->width(),
                      qPrintable(bar->tabText(k)));
