@@ -58,7 +58,10 @@ SchematicGeometry schematicGeometry(int preset) {
 }
 
 SchematicPoint nodePosition(const SchematicGeometry& g, int node) {
-    node = std::clamp(node, 0, kGridNodes);
+    node = std::clamp(node, 0, kOffGridNode);
+    if (node == kOffGridNode) {
+        return {g.margin, g.height - g.margin / 2};
+    }
     const int column = node % kGridColumns;
     const int row = node / kGridColumns;
     return {std::min(g.margin + column * g.pitch, g.width - 1),
@@ -77,6 +80,12 @@ SchematicRect slotRect(const SchematicGeometry& g, int slot) {
         return {a.x + w, a.y - w, b.x - w, a.y + w};
     }
     return {a.x - w, a.y + w, a.x + w, b.y - w};
+}
+
+SchematicRect offGridMarker(const SchematicGeometry& g) {
+    const SchematicPoint at = nodePosition(g, kOffGridNode);
+    const int r = std::max(g.margin / 3, 2);
+    return {at.x - r, at.y - r, at.x + r + 1, at.y + r + 1};
 }
 
 int hitSlot(const SchematicGeometry& g, SchematicPoint p) {
@@ -178,6 +187,9 @@ SchematicPicture drawSchematic(const TPart (&weiche)[kPartSlots], const DriverNa
             s.from = nodePosition(g, part.nod1);
             s.to = nodePosition(g, part.nod2);
             s.body = {0, 0, 0, 0};
+            if (part.nod1 >= kOffGridNode || part.nod2 >= kOffGridNode) {
+                picture.offGridNode = true;
+            }
         }
         s.negative = part.typ >= kPartDriver && isReversedPolarity(part.verpolt);
         s.optimize = part.bOptimize && part.typ >= kPartResistor && part.typ <= kPartCoil;

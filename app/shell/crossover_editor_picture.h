@@ -46,9 +46,21 @@ struct SchematicGeometry {
 // The layout of `preset`; presets outside 0..2 give the default preset 2.
 SchematicGeometry schematicGeometry(int preset);
 
-// Centre of `node` (11 * row + column). Node 132, which a free wire may name, lies below the
-// grid; positions are clamped to the canvas.
+// Node 132 is no grid node: only free wires reach it, and they meet nothing else there.
+inline constexpr int kOffGridNode = kGridNodes;
+
+// Centre of `node` (11 * row + column). Node 132 would sit in a thirteenth row below the canvas;
+// it is drawn halfway between the last row and the bottom edge, below column 0, and flagged
+// (offGridMarker). Node numbers outside 0..132 are clamped.
 SchematicPoint nodePosition(const SchematicGeometry& g, int node);
+
+// The square marking node 132 where a free wire reaches it.
+SchematicRect offGridMarker(const SchematicGeometry& g);
+
+// Tooltip of that marker (UTF-8).
+inline constexpr const char* kOffGridNodeTip =
+    "Knoten 132 liegt außerhalb des Rasters: eine freie Drahtverbindung dorthin ist nur mit "
+    "anderen freien Drahtverbindungen zu Knoten 132 verbunden.";
 
 // The rectangle a grid slot answers to: the part's body between its two nodes, leaving out a
 // square of 2 * halfBody around every node, so that a drag along a row does not touch the
@@ -107,6 +119,7 @@ struct SchematicPicture {
     SchematicGeometry geometry;
     std::vector<NodePicture> nodes; // the 132 grid nodes
     std::vector<SlotPicture> parts; // grid slots in slot order, then the free wires
+    bool offGridNode = false;       // a free wire reaches node 132: its marker is drawn
 };
 
 // Text of a driver slot (UTF-8): "Chassis " + (chassisnr + 1), or in print view the name of

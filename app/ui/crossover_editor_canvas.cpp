@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 #include "app/shell/crossover_editor.h"
 #include "app/ui/qt_text.h"
@@ -22,12 +23,8 @@ const QColor kNodeColour(150, 150, 150);
 const QColor kTextColour(0, 0, 120);
 const QColor kNumberColour(0, 120, 0);
 
-constexpr int kNodeDot = 2;          // radius of a grid node, pixels
-constexpr int kCoilTurns = 4;        // humps of the coil symbol
-constexpr double kPlateGap = 0.2;    // capacitor: gap between the plates, in body lengths
-constexpr double kBodyFill = 0.5;    // R and driver: thickness in body thicknesses
-constexpr int kTextGap = 2;          // pixels between a body and its text
-constexpr double kLineFactor = 1.25; // line height of a text, in font heights
+constexpr int kNodeDot = 2; // radius of a grid node, pixels
+constexpr int kTextGap = 2; // pixels between a node and its number
 
 QRect toQRect(const SchematicRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
@@ -49,12 +46,12 @@ void paintSymbol(QPainter& p, const SlotPicture& s, double span, double length, 
     switch (s.typ) {
     case kPartResistor:
         leads(half);
-        p.drawRect(QRectF(-half, -thick * kBodyFill / 2, length, thick * kBodyFill));
+        p.drawRect(QRectF(-half, -thick * kSymbolBodyFill / 2, length, thick * kSymbolBodyFill));
         break;
     case kPartCapacitor: {
-        const double gap = length * kPlateGap / 2;
+        const double gap = length * kSymbolPlateGap / 2;
         leads(gap);
-        const double plate = thick * 0.8 / 2;
+        const double plate = thick * kSymbolPlateHeight / 2;
         QPen pen = p.pen();
         pen.setWidthF(pen.widthF() * 2);
         p.save();
@@ -67,8 +64,8 @@ void paintSymbol(QPainter& p, const SlotPicture& s, double span, double length, 
     case kPartCoil: {
         leads(half);
         QPainterPath path(QPointF(-half, 0));
-        const double turn = length / kCoilTurns;
-        for (int k = 0; k < kCoilTurns; ++k) {
+        const double turn = length / kSymbolCoilTurns;
+        for (int k = 0; k < kSymbolCoilTurns; ++k) {
             path.arcTo(QRectF(-half + k * turn, -turn / 2, turn, turn), 180, -180);
         }
         p.drawPath(path);
@@ -77,7 +74,7 @@ void paintSymbol(QPainter& p, const SlotPicture& s, double span, double length, 
     case kPartDriver: {
         // Magnet and cone of a loudspeaker, the cone opening towards -y.
         leads(half / 2);
-        const double t = thick * kBodyFill;
+        const double t = thick * kSymbolBodyFill;
         p.drawRect(QRectF(-half / 2, -t / 2, half, t / 2));
         QPolygonF cone;
         cone << QPointF(-half / 2, -t / 2) << QPointF(half / 2, -t / 2) << QPointF(half, -thick / 2)
@@ -101,57 +98,7 @@ void paintSymbol(QPainter& p, const SlotPicture& s, double span, double length, 
     }
 }
 
-// The texts of a grid slot beside its body: above a horizontal slot (second text below it),
-// right of a vertical one (second text under the first).
-void paintSlotTexts(QPainter& p, const SlotPicture& s, const SchematicGeometry& g) {
-    const QRect body = toQRect(s.body);
-    const int line = static_cast<int>(g.fontPixels * kLineFactor) + 1;
-    p.setPen(kTextColour);
-    if (s.orientation == SlotOrientation::Horizontal) {
-        const int extra = g.pitch / 4;
-        const QRect above(body.left() - extra, body.top() - line - kTextGap,
-                          body.width() + 2 * extra, line);
-        p.drawText(above, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextDontClip, fromUtf8(s.text));
-        if (!s.secondText.empty()) {
-            const QRect below(above.left(), body.bottom() + kTextGap, above.width(), line);
-            p.drawText(below, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
-                       fromUtf8(s.secondText));
-        }
-        return;
-    }
-    // Right of the body; in the last column, where the canvas ends, left of it.
-    const QFontMetrics metrics = p.fontMetrics();
-    const int width = std::max(metrics.horizontalAdvance(fromUtf8(s.text)),
-                               metrics.horizontalAdvance(fromUtf8(s.secondText)));
-    const bool left = body.right() + kTextGap + width > g.width;
-    const int x = left ? body.left() - kTextGap - width : body.right() + kTextGap;
-    const Qt::Alignment align = (left ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-    const int middle = body.center().y();
-    const int lines = s.secondText.empty() ? 1 : 2;
-    const QRect first(x, middle - lines * line / 2, width, line);
-    p.drawText(first, align | Qt::TextDontClip, fromUtf8(s.text));
-    if (lines == 2) {
-        p.drawText(first.translated(0, line), align | Qt::TextDontClip, fromUtf8(s.secondText));
-    }
-}
-
-// "+" at the terminal that is positive: nod1, or nod2 when the polarity is reversed.
-void paintPolarity(QPainter& p, const SlotPicture& s, const SchematicGeometry& g) {
-    const QRect body = toQRect(s.body);
-    const int size = g.fontPixels + 2;
-    // Beside the lead, between the body and the node.
-    const QPoint centre = body.center();
-    QPoint at;
-    if (s.orientation == SlotOrientation::Horizontal) {
-        at = QPoint(s.negative ? body.right() + 1 : body.left() - size, centre.y() - size);
-    } else {
-        at = QPoint(centre.x() + 1, s.negative ? body.bottom() + 1 : body.top() - size);
-    }
-    p.setPen(s.negative ? kReversedColour : kPartColour);
-    p.drawText(QRect(at, QSize(size, size)), Qt::AlignCenter, QStringLiteral("+"));
-}
-
-void paintGridSlot(QPainter& p, const SlotPicture& s, const SchematicGeometry& g) {
+void paintGridSlot(QPainter& p, const SlotPicture& s) {
     const QRect body = toQRect(s.body);
     if (s.optimize) {
         p.fillRect(body, kOptimizeFill);
@@ -169,24 +116,60 @@ void paintGridSlot(QPainter& p, const SlotPicture& s, const SchematicGeometry& g
     p.setBrush(Qt::NoBrush);
     paintSymbol(p, s, span, length, thick);
     p.restore();
-    if (s.typ == kPartDriver || s.typ == kPartAmplifier) {
-        paintPolarity(p, s, g);
+}
+
+void paintLabel(QPainter& p, const SchematicLabel& label, const SlotPicture& s, const QFont& base) {
+    p.setFont(schematicFont(base, label.fontPixels));
+    if (label.kind == LabelKind::Polarity) {
+        p.setPen(s.negative ? kReversedColour : kPartColour);
+    } else {
+        p.setPen(kTextColour);
     }
-    if (!s.text.empty() || !s.secondText.empty()) {
-        paintSlotTexts(p, s, g);
+    const int line = schematicLineHeight(label.fontPixels);
+    QRect r = toQRect(label.rect);
+    r.setHeight(line);
+    for (const std::string& text : label.lines) {
+        p.drawText(r, Qt::AlignCenter | Qt::TextDontClip, fromUtf8(text));
+        r.translate(0, line);
     }
 }
 
+// The flag on node 132, which lies outside the grid: a red ring with a cross.
+void paintOffGridNode(QPainter& p, const SchematicGeometry& g) {
+    const QRect r = toQRect(offGridMarker(g));
+    p.setPen(QPen(kReversedColour, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(r);
+    const int inset = r.width() / 4;
+    p.drawLine(r.topLeft() + QPoint(inset, inset), r.bottomRight() - QPoint(inset, inset));
+    p.drawLine(r.topRight() + QPoint(-inset, inset), r.bottomLeft() + QPoint(inset, -inset));
+}
+
 } // namespace
+
+QFont schematicFont(const QFont& base, int pixels) {
+    QFont font = base;
+    font.setPixelSize(std::max(pixels, 1));
+    return font;
+}
+
+TextMeasure schematicTextMeasure(const QFont& base) {
+    return [base](const std::string& text, int pixels) {
+        return QFontMetrics(schematicFont(base, pixels)).horizontalAdvance(fromUtf8(text));
+    };
+}
+
+SchematicLayout schematicLayout(const SchematicPicture& picture, const QFont& base) {
+    return layoutLabels(picture, schematicTextMeasure(base));
+}
 
 void paintSchematic(QPainter& painter, const SchematicPicture& picture) {
     const SchematicGeometry& g = picture.geometry;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillRect(QRect(0, 0, g.width, g.height), Qt::white);
-    QFont font = painter.font();
-    font.setPixelSize(std::max(g.fontPixels, 1));
-    painter.setFont(font);
+    const QFont base = painter.font();
+    painter.setFont(schematicFont(base, g.fontPixels));
 
     for (const NodePicture& n : picture.nodes) {
         painter.setPen(Qt::NoPen);
@@ -207,7 +190,18 @@ void paintSchematic(QPainter& painter, const SchematicPicture& picture) {
             continue;
         }
         painter.setPen(kWireColour);
-        paintGridSlot(painter, s, g);
+        paintGridSlot(painter, s);
+    }
+    if (picture.offGridNode) {
+        paintOffGridNode(painter, g);
+    }
+    const SchematicLayout layout = schematicLayout(picture, base);
+    for (const SchematicLabel& label : layout.labels) {
+        const auto owner = std::find_if(picture.parts.begin(), picture.parts.end(),
+                                        [&](const SlotPicture& s) { return s.slot == label.slot; });
+        if (label.placed && owner != picture.parts.end()) {
+            paintLabel(painter, label, *owner, base);
+        }
     }
     painter.restore();
 }
@@ -234,6 +228,26 @@ void CrossoverCanvas::setOptions(const SchematicOptions& options) {
 QPoint CrossoverCanvas::slotCentre(int slot) const {
     const SchematicRect r = slotRect(schematicGeometry(options_->sizePreset), slot);
     return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool CrossoverCanvas::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = toolTipAt(help->pos());
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), tip, this);
+    }
+    return true;
+}
+
+QString CrossoverCanvas::toolTipAt(QPoint at) const {
+    const SchematicPicture p = picture();
+    return fromUtf8(schematicTipAt(p, schematicLayout(p, font()), {at.x(), at.y()}));
 }
 
 void CrossoverCanvas::paintEvent(QPaintEvent*) {

@@ -6,6 +6,9 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/shell/crossover_editor_labels.h"
+
+class QFont;
 class QPainter;
 
 namespace sonora {
@@ -15,6 +18,13 @@ struct SchematicPicture;
 } // namespace sonora
 
 namespace sonora::ui {
+
+// The font of the schematic's texts: `base` at `pixels` height.
+QFont schematicFont(const QFont& base, int pixels);
+// Text widths in that font, for the label layout.
+TextMeasure schematicTextMeasure(const QFont& base);
+// The places of the texts of `picture` as paintSchematic draws them with `base` as its font.
+SchematicLayout schematicLayout(const SchematicPicture& picture, const QFont& base);
 
 // Paints `picture` (nodes, wires, R, C, L symbols, drivers, amplifier outputs, their texts,
 // polarity and optimizer marks) with the top left corner of the schematic at (0, 0).
@@ -34,6 +44,9 @@ public:
     // Centre of a grid slot's hit rectangle in canvas coordinates (for placing the pointer).
     QPoint slotCentre(int slot) const;
 
+    // The tooltip the canvas shows at `at` (empty: none).
+    QString toolTipAt(QPoint at) const;
+
 signals:
     // The working copy changed under the mouse.
     void edited();
@@ -41,6 +54,7 @@ signals:
     void partDialogRequested(int slot, QPoint global);
 
 protected:
+    bool event(QEvent* event) override; // tooltips: the off-grid node, texts that found no place
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

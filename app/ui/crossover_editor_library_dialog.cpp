@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -56,6 +59,16 @@ PartLibraryDialog::PartLibraryDialog(PartLibrary library, const PartDialog& dial
         pages_->addTab(list, QString::fromUtf8(pageCaption(page)));
     }
     connect(pages_, &QTabWidget::currentChanged, this, [this] { showSelection(); });
+    // Every caption in full: no eliding, no scroll arrows, and never narrower than the tab bar
+    // wants to be with all its tabs side by side.
+    QTabBar* bar = pages_->tabBar();
+    bar->setElideMode(Qt::ElideNone);
+    bar->setUsesScrollButtons(false);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(pages_);
+    const int frameWidth =
+        pages_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, pages_);
+    pages_->setMinimumWidth(bar->sizeHint().width() + 2 * frameWidth);
     layout->addWidget(pages_);
     selected_ = new QLabel(this);
     selected_->setObjectName(QStringLiteral("selected"));
