@@ -15,6 +15,7 @@
 #include "app/ui/crossover_finder_window.h"
 #include "app/ui/main_window.h"
 #include "app/ui/near_field_window.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
 #include "storage/folders.h"
@@ -34,6 +35,7 @@ bool alwaysWritable(const std::string&) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    sonora::ui::installGermanTranslation(app);
     const QStringList args = QApplication::arguments();
     if (args.size() != 3) {
         std::fprintf(stderr, "Aufruf: sonora-screenshots PROJEKT.LSP ZIELORDNER\n");

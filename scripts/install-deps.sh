@@ -16,6 +16,7 @@ packages=(
     zlib1g-dev
     libfftw3-dev
     qt6-base-dev
+    qt6-translations-l10n
     qt6-svg-dev
     libqcustomplot-dev
 )

@@ -3,13 +3,13 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QSlider>
 #include <charconv>
 
 #include "acoustics/box_calc_driver.h"
+#include "app/ui/file_dialogs.h"
 #include "app/ui/qt_text.h"
 #include "storage/numbers.h"
 
@@ -142,7 +142,7 @@ QStringList displayLines(const std::vector<std::string>& latin1Lines) {
 }
 
 QString chooseDriverFile(QWidget* parent, const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, loadDriverCaption(), folder, filter);
+    return openFileName(parent, loadDriverCaption(), folder, filter);
 }
 
 QString loadDriverCaption() {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSvgGenerator>
@@ -10,6 +9,7 @@
 #include <cmath>
 #include <qcustomplot.h>
 
+#include "app/ui/file_dialogs.h"
 #include "app/ui/qt_text.h"
 
 namespace sonora::ui {
@@ -252,8 +252,7 @@ void ChartView::showContextMenu(const QPoint& pos) {
 void ChartView::saveWithDialog(bool svg) {
     const QString filter =
         svg ? QStringLiteral("SVG-Grafik (*.svg)") : QStringLiteral("PNG-Bild (*.png)");
-    QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Diagramm speichern"), QString(), filter);
+    QString path = saveFileName(this, QStringLiteral("Diagramm speichern"), QString(), filter);
     if (path.isEmpty()) {
         return;
     }

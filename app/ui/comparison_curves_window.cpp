@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "acoustics/comparison_curve_import.h"
+#include "app/ui/file_dialogs.h"
 #include "app/ui/number_field.h"
 #include "app/ui/qt_text.h"
 
@@ -49,7 +49,7 @@ std::vector<ChartCurve> comparisonChartCurves(const ComparisonCurve& curve1,
 }
 
 QString chooseTextFile(QWidget* parent, const QString& title) {
-    return QFileDialog::getOpenFileName(parent, title);
+    return openFileName(parent, title);
 }
 
 ComparisonCurvesWindow::ComparisonCurvesWindow(ComparisonProjectSource project,

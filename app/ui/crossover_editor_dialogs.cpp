@@ -17,6 +17,7 @@
 #include "app/shell/crossover_editor.h"
 #include "app/shell/crossover_editor_library.h"
 #include "app/ui/crossover_editor_library_dialog.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_prompt.h"
 #include "app/ui/qt_text.h"
 
@@ -33,6 +34,7 @@ QString utf8(const char* text) {
 
 QDialogButtonBox* okCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    germanButtons(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_prompt.h"
 #include "app/ui/qt_text.h"
 
@@ -74,6 +75,7 @@ PartLibraryDialog::PartLibraryDialog(PartLibrary library, const PartDialog& dial
     selected_->setObjectName(QStringLiteral("selected"));
     layout->addWidget(selected_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    germanButtons(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "app/ui/number_field.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "model/record_defaults.h"
 
@@ -63,9 +64,11 @@ void ColourButton::setColour(TColor colour) {
 }
 
 void ColourButton::choose() {
-    const QColor chosen = QColorDialog::getColor(toQColor(colour_), this, caption_);
-    if (chosen.isValid()) {
-        setColour(fromQColor(chosen));
+    QColorDialog dialog(toQColor(colour_), this);
+    dialog.setWindowTitle(caption_);
+    germanButtons(&dialog);
+    if (dialog.exec() == QDialog::Accepted && dialog.selectedColor().isValid()) {
+        setColour(fromQColor(dialog.selectedColor()));
     }
 }
 
@@ -131,8 +134,7 @@ DisplayOptionsDialog::DisplayOptionsDialog(const DisplayOptionsInput& start,
     layout->addWidget(allProjects_);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->button(QDialogButtonBox::Ok)->setText(text("&Ok"));
-    box->button(QDialogButtonBox::Cancel)->setText(text("&Abbruch"));
+    germanButtons(box);
     QPushButton* defaults =
         box->addButton(text("Voreinstellung wiederherstellen"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(QStringLiteral("restoreDefaults"));

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 
 namespace sonora::ui {
@@ -43,8 +44,7 @@ DriverCopyDialog::DriverCopyDialog(const TProjekt& project, QWidget* parent) : Q
     layout->addWidget(schallwand_);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("&Ok"));
-    box->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("&Abbruch"));
+    germanButtons(box);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(box);

@@ -2,7 +2,6 @@
 // values, the imports, the voice-coil fit, driver files and handing the result over.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +16,7 @@
 #include "app/ui/driver_editor_directions.h"
 #include "app/ui/driver_editor_window.h"
 #include "app/ui/export_window.h"
+#include "app/ui/file_dialogs.h"
 #include "app/ui/number_field.h"
 #include "app/ui/qt_text.h"
 #include "engine/driver_model.h"
@@ -285,9 +285,9 @@ void DriverEditor::apply() {
 bool DriverEditor::importFrequencyText(const std::string& file) {
     storeEntries(true);
     const ChooseFile choose = [this](const std::string& filter, std::string& name) {
-        const QString chosen = QFileDialog::getOpenFileName(
-            this, tr8("Frequenzgang importieren"),
-            fromUtf8(workspace_.environment().folders.drivers), qtNameFilter(filter));
+        const QString chosen =
+            openFileName(this, tr8("Frequenzgang importieren"),
+                         fromUtf8(workspace_.environment().folders.drivers), qtNameFilter(filter));
         name = toUtf8(chosen);
         return !chosen.isEmpty();
     };
@@ -299,9 +299,9 @@ bool DriverEditor::importFrequencyText(const std::string& file) {
 bool DriverEditor::importImpedanceText(const std::string& file) {
     storeEntries(true);
     const ChooseFile choose = [this](const std::string& filter, std::string& name) {
-        const QString chosen = QFileDialog::getOpenFileName(
-            this, tr8("Impedanzgang importieren"),
-            fromUtf8(workspace_.environment().folders.drivers), qtNameFilter(filter));
+        const QString chosen =
+            openFileName(this, tr8("Impedanzgang importieren"),
+                         fromUtf8(workspace_.environment().folders.drivers), qtNameFilter(filter));
         name = toUtf8(chosen);
         return !chosen.isEmpty();
     };
@@ -340,13 +340,12 @@ void DriverEditor::chooseAndImportText(bool impedance) {
 }
 
 void DriverEditor::chooseAndImportLim() {
-    QFileDialog dialog(this, tr8(".lim-Datei aus Limp importieren"),
-                       fromUtf8(workspace_.environment().folders.drivers),
-                       qtNameFilter("*.lim|*.lim|*.*|*.*"));
-    dialog.setDefaultSuffix(QStringLiteral("lim"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        importLim(toUtf8(dialog.selectedFiles().front()));
+    const QString file =
+        runFileDialog(this, {FileDialogMode::Open, tr8(".lim-Datei aus Limp importieren"),
+                             fromUtf8(workspace_.environment().folders.drivers),
+                             qtNameFilter("*.lim|*.lim|*.*|*.*"), QStringLiteral("lim"), true});
+    if (!file.isEmpty()) {
+        importLim(toUtf8(file));
     }
 }
 
@@ -379,9 +378,9 @@ bool DriverEditor::saveDriverFile(const std::string& dialogName) {
 }
 
 void DriverEditor::chooseAndLoad() {
-    const QString file = QFileDialog::getOpenFileName(
-        this, tr8("Chassis laden"), fromUtf8(workspace_.environment().folders.drivers),
-        qtNameFilter(kDriverFileFilter));
+    const QString file =
+        openFileName(this, tr8("Chassis laden"), fromUtf8(workspace_.environment().folders.drivers),
+                     qtNameFilter(kDriverFileFilter));
     if (!file.isEmpty()) {
         loadDriverFile(toUtf8(file));
     }
@@ -390,8 +389,8 @@ void DriverEditor::chooseAndLoad() {
 void DriverEditor::chooseAndSave() {
     const QString start = fromUtf8(workspace_.environment().folders.drivers) +
                           fromLatin1(chassis_->name.str()) + QString::fromLatin1(kDriverExtension);
-    const QString file = QFileDialog::getSaveFileName(this, tr8("Chassis speichern"), start,
-                                                      qtNameFilter(kDriverFileFilter));
+    const QString file =
+        saveFileName(this, tr8("Chassis speichern"), start, qtNameFilter(kDriverFileFilter));
     if (!file.isEmpty()) {
         saveDriverFile(toUtf8(file));
     }

@@ -1,7 +1,6 @@
 #include "app/ui/export_window.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,6 +8,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/ui/file_dialogs.h"
 #include "app/ui/qt_text.h"
 #include "measure/results_export.h"
 #include "storage/latin1.h"
@@ -26,8 +26,9 @@ QString latin1View(std::string_view text) {
 } // namespace
 
 QString chooseExportFile(QWidget* parent, const ExportSaveDialog& dialog) {
-    return QFileDialog::getSaveFileName(parent, dialog.title, dialog.folder, dialog.filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    // The window asks before overwriting, in the program's own words.
+    return runFileDialog(
+        parent, {FileDialogMode::Save, dialog.title, dialog.folder, dialog.filter, {}, false});
 }
 
 QString qtNameFilter(std::string_view pairs) {

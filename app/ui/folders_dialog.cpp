@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
@@ -11,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ui/file_dialogs.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "storage/folders.h"
 
@@ -46,7 +47,7 @@ const char* folderChooserTitle(int k) {
 }
 
 QString chooseFolder(QWidget* parent, const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, title, start);
+    return existingFolder(parent, title, start);
 }
 
 QString pathsText(const FolderPaths& folders) {
@@ -93,6 +94,7 @@ FoldersDialog::FoldersDialog(const ProgramEnvironment& environment, FoldersClose
     showPaths(environment.folders);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    germanButtons(box);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(box);
     // However the dialog ends, its folders are stored (with presets off they are dropped again).

@@ -1,7 +1,6 @@
 // The main window's command menus and the dialogs and editor windows they open. The menu
 // captions and enabling follow MenuState; every command goes through the workspace.
 #include <QAction>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -15,11 +14,13 @@
 #include "app/ui/display_options_dialog.h"
 #include "app/ui/driver_copy_dialog.h"
 #include "app/ui/driver_editor_window.h"
+#include "app/ui/file_dialogs.h"
 #include "app/ui/folders_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/near_field_window.h"
 #include "app/ui/optimizer_window.h"
 #include "app/ui/project_properties_dialog.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_prompt.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/shared_cabinet_editor.h"
@@ -313,9 +314,8 @@ void MainWindow::openDriverCopy() {
 }
 
 void MainWindow::chooseVisualisationProgram() {
-    const QString program =
-        QFileDialog::getOpenFileName(this, text("Visualisierungsprogramm auswählen ..."),
-                                     fromUtf8(options_.paths.programFolder));
+    const QString program = openFileName(this, text("Visualisierungsprogramm auswählen ..."),
+                                         fromUtf8(options_.paths.programFolder));
     if (!program.isEmpty()) {
         workspace_->startCabinetVisualisation(toUtf8(program));
     }
@@ -326,6 +326,7 @@ void MainWindow::showQuickGuide() {
     if (box == nullptr) {
         box = new QMessageBox(QMessageBox::Information, promptCaption(), text(kQuickGuide),
                               QMessageBox::Ok, this);
+        germanButtons(box);
         box->setObjectName(QStringLiteral("quickGuide"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal); // the new project's properties follow at once
@@ -399,6 +400,7 @@ void MainWindow::showEditorPlaceholder(EditorKind editor, const QString& what) {
     auto* box =
         new QMessageBox(QMessageBox::Information, promptCaption(),
                         what + text(" folgt mit der nächsten Ausbaustufe."), QMessageBox::Ok, this);
+    germanButtons(box);
     box->setWindowModality(Qt::NonModal);
     deleteWhenFinished(box);
     connect(box, &QDialog::finished, this, [this, editor, box] {

@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -28,6 +27,8 @@
 #include "app/ui/chart_view.h"
 #include "app/ui/directivity_views.h"
 #include "app/ui/export_window.h"
+#include "app/ui/file_dialogs.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
 #include "app/ui/window_keeper.h"
@@ -327,9 +328,9 @@ void MainWindow::loadWithDialog() {
     if (!workspace_->mayDiscardChanges()) {
         return;
     }
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Projekt laden"), fromUtf8(workspace_->dialogFolder()),
-        QStringLiteral("Projektdateien (*.LSP *.lsp)"));
+    const QString file =
+        openFileName(this, QStringLiteral("Projekt laden"), fromUtf8(workspace_->dialogFolder()),
+                     QStringLiteral("Projektdateien (*.LSP *.lsp)"));
     if (!file.isEmpty()) {
         workspace_->loadProject(toUtf8(file));
     }
@@ -352,15 +353,15 @@ void MainWindow::showPlaceholder(const QString& what) {
     auto* box = new QMessageBox(QMessageBox::Information, promptCaption(),
                                 what + QStringLiteral(" folgt mit der nächsten Ausbaustufe."),
                                 QMessageBox::Ok, this);
+    germanButtons(box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open(); // not modal for the program: a new project goes on at once
 }
 
 std::string MainWindow::askSaveFileName() {
     const QString start = fromUtf8(workspace_->dialogFolder() + workspace_->dialogFileName());
-    const QString file =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Projekt speichern"), start,
-                                     QStringLiteral("Projektdateien (*.LSP *.lsp)"));
+    const QString file = saveFileName(this, QStringLiteral("Projekt speichern"), start,
+                                      QStringLiteral("Projektdateien (*.LSP *.lsp)"));
     return toUtf8(file);
 }
 

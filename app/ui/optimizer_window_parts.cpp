@@ -16,6 +16,7 @@
 
 #include "app/shell/crossover_editor_dialogs.h"
 #include "app/ui/number_field.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 
 namespace sonora::ui {
@@ -234,6 +235,7 @@ PartValueDialog::PartValueDialog(const TPart& part, QWidget* parent)
         form->addRow(text("Widerstand der Spule [Ohm]"), resistance_);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    germanButtons(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/ui/main_window.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "storage/folders.h"
 #include "storage/settings.h"
@@ -11,6 +12,7 @@
 namespace sonora::ui {
 
 int runProgram(QApplication& app) {
+    installGermanTranslation(app);
     const QStringList args = QApplication::arguments();
     std::optional<std::string> argument;
     if (args.size() > 1) {

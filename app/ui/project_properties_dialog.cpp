@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "app/ui/number_field.h"
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "model/records.h"
 
@@ -71,8 +72,7 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(const ProjectProperties& start,
     layout->addLayout(comments);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("&Ok"));
-    box->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("&Abbruch"));
+    germanButtons(box);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(box);

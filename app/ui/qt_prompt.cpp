@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <vector>
 
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 
 namespace sonora::ui {
@@ -35,6 +36,7 @@ QString promptCaption() {
 void QtPrompt::showMessage(const std::string& text) {
     QMessageBox box(QMessageBox::Information, promptCaption(), fromLatin1(text), QMessageBox::Ok,
                     parent_);
+    germanButtons(&box);
     box.exec();
 }
 
@@ -59,13 +61,17 @@ int QtPrompt::choose(const std::string& text, const std::string& buttons, int de
 }
 
 bool QtPrompt::askValue(const std::string& caption, const std::string& text, std::string& value) {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(parent_, fromLatin1(caption), fromLatin1(text),
-                                                 QLineEdit::Normal, fromLatin1(value), &ok);
-    if (ok) {
-        value = toLatin1(answer);
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(fromLatin1(caption));
+    dialog.setLabelText(fromLatin1(text));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(fromLatin1(value));
+    germanButtons(&dialog);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
     }
-    return ok;
+    value = toLatin1(dialog.textValue());
+    return true;
 }
 
 } // namespace sonora::ui

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 
 namespace sonora::ui {
@@ -46,6 +47,7 @@ ErrorListDialog::ErrorListDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(memo_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    germanButtons(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(kListWidth, kListHeight);

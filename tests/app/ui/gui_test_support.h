@@ -1,10 +1,13 @@
-// Shared set-up of the window tests: a private data folder and the main window's options.
+// Shared set-up of the window tests: the program's application set-up, a private data folder and
+// the main window's options.
 #pragma once
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <string>
 
 #include "app/ui/main_window.h"
+#include "app/ui/qt_german.h"
 #include "storage/folders.h"
 #include "storage/settings.h"
 
@@ -37,3 +40,9 @@ inline std::string exampleProject(const char* name) {
 }
 
 } // namespace sonora::ui::test
+
+// The program's own set-up of a new application object, so the windows look as they do there.
+inline void prepareTestApplication() {
+    sonora::ui::installGermanTranslation(*QCoreApplication::instance());
+}
+Q_COREAPP_STARTUP_FUNCTION(prepareTestApplication)
