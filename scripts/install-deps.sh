@@ -18,6 +18,11 @@ packages=(
     qt6-base-dev
     qt6-svg-dev
     libqcustomplot-dev
+    python3
+    desktop-file-utils
+    shared-mime-info
+    libglib2.0-bin
+    dpkg-dev
 )
 
 missing=()
