@@ -1,6 +1,6 @@
 # Set-up, build and test entry points. Each target installs missing packages first, so the
 # commands work on a fresh Debian 12 machine.
-.PHONY: all deps build run test test-asan test-tsan test-mutation fuzz bench format format-check clean
+.PHONY: all deps build run test test-asan test-tsan test-mutation fuzz bench package format format-check clean
 
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -87,6 +87,15 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bin/bench_* build-bench/bin/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
+# The Debian package, from a Release build without tests and benchmarks in build-package/; the
+# library dependencies are read from the binaries by dpkg-shlibdeps.
+package: deps
+	@cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONORA_BUILD_TESTS=OFF \
+		-DSONORA_BUILD_BENCH=OFF $(CMAKE_EXTRA) >/dev/null
+	@cmake --build build-package -j $(JOBS)
+	@cd build-package && cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	@ls build-package/*.deb
+
 FORMAT_DIRS := model engine acoustics storage optimizer measure app cli tests bench examples
 format:
 	@find $(FORMAT_DIRS) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
@@ -95,4 +104,4 @@ format-check: deps
 	@find $(FORMAT_DIRS) -name '*.cpp' -o -name '*.h' | xargs -r clang-format --dry-run -Werror
 
 clean:
-	@rm -rf build build-asan build-tsan build-bench build-fuzz
+	@rm -rf build build-asan build-tsan build-bench build-fuzz build-package

@@ -19,6 +19,11 @@ packages=(
     qt6-translations-l10n
     qt6-svg-dev
     libqcustomplot-dev
+    python3
+    desktop-file-utils
+    shared-mime-info
+    libglib2.0-bin
+    dpkg-dev
 )
 
 missing=()

@@ -15,6 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The install rules give the place of the installed files relative to the executable's folder.
+#ifdef SONORA_INSTALLED_DATA_FOLDER
+constexpr char kInstalledDataFolder[] = SONORA_INSTALLED_DATA_FOLDER;
+#else
+constexpr char kInstalledDataFolder[] = "../share/sonora";
+#endif
+
 constexpr int kMaxTempfileAttempts = 100000; // bound of the search for an unused test file name
 
 std::string folderOf(const fs::path& file) {
@@ -46,11 +53,25 @@ std::string withTrailingSeparator(std::string folder) {
     return folder;
 }
 
+std::string programFolderOf(const std::string& executableFolder,
+                            const std::string& installedRelative) {
+    if (executableFolder.empty()) {
+        return executableFolder;
+    }
+    std::error_code ec;
+    const fs::path installed = (fs::path(executableFolder) / installedRelative).lexically_normal();
+    if (!installedRelative.empty() && fs::is_directory(installed, ec)) {
+        return withTrailingSeparator(installed.string());
+    }
+    return withTrailingSeparator(executableFolder);
+}
+
 BaseFolders platformBaseFolders() {
     BaseFolders b;
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    b.programFolder = ec ? withTrailingSeparator(fs::current_path(ec).string()) : folderOf(exe);
+    b.programFolder =
+        programFolderOf(ec ? fs::current_path(ec).string() : folderOf(exe), kInstalledDataFolder);
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg != nullptr && xdg[0] == kPathSeparator) {
         b.appDataFolder = withTrailingSeparator(xdg);

@@ -31,13 +31,22 @@ bool isFolderWritable(const std::string& folder);
 // The two folders the program starts from, and the writability test used on the program folder
 // (replaceable because a test running as root can write everywhere).
 struct BaseFolders {
-    std::string programFolder; // the folder of the executable
+    std::string programFolder; // the folder of the executable, or of its installed files
     std::string appDataFolder; // the per-user data folder ($XDG_DATA_HOME or ~/.local/share)
     bool (*isWritable)(const std::string& folder) = isFolderWritable;
 };
 
-// The program folder from /proc/self/exe and the per-user data folder from $XDG_DATA_HOME (when
-// absolute) or $HOME + "/.local/share", each with a trailing separator.
+// The program folder of an executable in `executableFolder`: `installedRelative` below it when
+// that is a folder (an installed program, whose drivers, parts and example projects lie there),
+// else the executable's own folder (a build tree or a copy that keeps everything together).
+// With a trailing separator.
+std::string programFolderOf(const std::string& executableFolder,
+                            const std::string& installedRelative);
+
+// The program folder from /proc/self/exe through programFolderOf (an installed <prefix>/bin/sonora
+// finds its files in <prefix>/share/sonora/, as the install rules put them) and the per-user data
+// folder from $XDG_DATA_HOME (when absolute) or $HOME + "/.local/share", each with a trailing
+// separator.
 BaseFolders platformBaseFolders();
 
 struct FolderPaths {

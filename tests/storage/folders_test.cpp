@@ -143,6 +143,48 @@ TEST_F(Folders, WithoutDriverFolderTheUserIsToldWhereToCopy) {
                                       home + "Sonora");
 }
 
+// An installed program lies in <prefix>/bin with its files in <prefix>/share/sonora/: those are
+// its program folder, so a user who cannot write there is offered the installed drivers, parts
+// and example projects. A build tree without that folder keeps the executable's folder.
+TEST_F(Folders, InstalledProgramFindsItsFilesBesideTheExecutable) {
+    const fs::path prefix = dir / "prefix";
+    fs::create_directories(prefix / "bin");
+    EXPECT_EQ(programFolderOf((prefix / "bin").string(), "../share/sonora"),
+              (prefix / "bin").string() + "/");
+    EXPECT_EQ(programFolderOf((prefix / "bin").string() + "/", "../share/sonora"),
+              (prefix / "bin").string() + "/");
+    EXPECT_EQ(programFolderOf("", "../share/sonora"), "");
+
+    // A plain file of that name is no installed tree.
+    fs::create_directories(prefix / "share");
+    std::ofstream(prefix / "share" / "sonora") << "keine Daten";
+    EXPECT_EQ(programFolderOf((prefix / "bin").string(), "../share/sonora"),
+              (prefix / "bin").string() + "/");
+    fs::remove(prefix / "share" / "sonora");
+
+    const fs::path shared = prefix / "share" / "sonora";
+    fs::create_directories(shared / "Chassis");
+    fs::create_directories(shared / "Projekte");
+    fs::create_directories(shared / "Weichenbauteile");
+    std::ofstream(shared / "Chassis" / "HT.LSC") << "treiber";
+    std::ofstream(shared / "Projekte" / "Zweiwege.LSP") << "projekt";
+    std::ofstream(shared / "Weichenbauteile" / "E12.txt") << "teile";
+    base.programFolder = programFolderOf((prefix / "bin").string(), "../share/sonora");
+    EXPECT_EQ(base.programFolder, shared.string() + "/");
+    EXPECT_EQ(programFolderOf((prefix / "bin").string() + "/", "../share/sonora"),
+              base.programFolder);
+
+    base.isWritable = neverWritable;
+    ScriptedPrompt prompt;
+    prompt.choices = {1}; // "Ja"
+    const FolderPaths f = locateFolders(base, prompt);
+    EXPECT_EQ(f.projects, home + "Sonora/Projekte/");
+    EXPECT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(contents(dir / "home" / "Sonora" / "Chassis" / "HT.LSC"), "treiber");
+    EXPECT_EQ(contents(dir / "home" / "Sonora" / "Projekte" / "Zweiwege.LSP"), "projekt");
+    EXPECT_EQ(contents(dir / "home" / "Sonora" / "Weichenbauteile" / "E12.txt"), "teile");
+}
+
 TEST_F(Folders, PathsListingNamesEveryFolder) {
     const FolderPaths f = deriveFolders("/h/", "/b/");
     EXPECT_EQ(pathsListing(f), "Pfade:\r\nhomepath=/h/\r\ninifile=/b/Sonora.ini\r\n"
