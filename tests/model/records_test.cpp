@@ -58,7 +58,9 @@ TEST(FixedText, HoldsLatin1BytesAndLongTexts) {
 TEST(Records, TwoProjectsBuiltAlikeAreEqualByteForByte) {
     auto a = std::make_unique<TProjekt>();
     // Fill b's memory with garbage first: building it the same way must erase every byte.
-    auto b = std::unique_ptr<TProjekt>(static_cast<TProjekt*>(::operator new(sizeof(TProjekt))));
+    // (Raw memory from the record's own allocator, which its deleter gives back.)
+    auto b =
+        std::unique_ptr<TProjekt>(static_cast<TProjekt*>(TProjekt::operator new(sizeof(TProjekt))));
     std::memset(static_cast<void*>(b.get()), 0xA5, sizeof(TProjekt));
     initDefaultProjekt(*a);
     initDefaultProjekt(*b);
