@@ -11,6 +11,10 @@ namespace sonora {
 
 enum class ChartAxis { Left, Right };
 
+// Dashes of a drawn line. Impedances are long-dashed, the reference project's curves dashed; the
+// other styles tell apart curves of colours too close to see (see chart_style.h).
+enum class LineStyle { Solid, Dash, LongDash, Dot, DashDot, DashDotDot };
+
 // One drawn line over the frequency grid.
 struct ChartCurve {
     std::string name;      // legend text, Latin-1
@@ -19,6 +23,7 @@ struct ChartCurve {
     TColor color = 0;      // 0x00BBGGRR
     int width = 1;         // pixels
     ChartAxis axis = ChartAxis::Left;
+    LineStyle style = LineStyle::Solid;
 };
 
 struct ChartAxisRange {
@@ -57,6 +62,7 @@ struct ChartContent {
     ChartAxisRange y2;
     std::vector<ChartCurve> curves;     // the current result
     std::vector<ChartCurve> comparison; // the reference project's curves, drawn dashed
+    std::string emptyText; // shown instead of axes while there is nothing to draw, Latin-1
 };
 
 } // namespace sonora

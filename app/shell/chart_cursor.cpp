@@ -1,5 +1,7 @@
 #include "app/shell/chart_cursor.h"
 
+#include <cmath>
+
 #include "storage/numbers.h"
 
 namespace sonora {
@@ -7,6 +9,15 @@ namespace sonora {
 namespace {
 constexpr int kCursorWidth = 5;    // characters of frequencies and levels
 constexpr int kImpedanceWidth = 4; // characters of impedances
+// "Pegel [dB]" -> "dB"; an axis label without brackets gives no unit.
+std::string unitOf(const std::string& label) {
+    const auto open = label.rfind('[');
+    const auto close = label.rfind(']');
+    if (open == std::string::npos || close == std::string::npos || close < open) {
+        return {};
+    }
+    return label.substr(open + 1, close - open - 1);
+}
 } // namespace
 
 const char* const kCursorRestingText =
@@ -48,6 +59,38 @@ std::string cursorText(const TResult& r, int i, const ChartSwitches& s) {
             text += ", " + r.chassisNames[n].str() + ": " +
                     compactNumberText(kCursorWidth, responseLevel(chassisFront(r, n, i))) + "dB";
         }
+    }
+    return text;
+}
+
+std::string chartCursorText(const ChartContent& c, double pointerFrequency,
+                            double* shownFrequency) {
+    const ChartCurve* grid = nullptr;
+    for (const ChartCurve& k : c.curves) {
+        if (!k.x.empty()) {
+            grid = &k;
+            break;
+        }
+    }
+    if (grid == nullptr) {
+        return kCursorRestingText;
+    }
+    std::size_t i = 0;
+    while (i + 1 < grid->x.size() && grid->x[i] < pointerFrequency) {
+        ++i;
+    }
+    const double f = grid->x[i];
+    if (shownFrequency != nullptr) {
+        *shownFrequency = f;
+    }
+    std::string text = "f=" + compactNumberText(kCursorWidth, f) + "Hz";
+    for (const ChartCurve& k : c.curves) {
+        const std::string unit = unitOf(k.axis == ChartAxis::Right ? c.y2.label : c.y.label);
+        // Curves of one chart share the grid; a shorter one shows a gap past its end.
+        const bool onGrid = i < k.x.size() && i < k.y.size() && k.x[i] == f;
+        const double v = onGrid ? k.y[i] : NAN;
+        text += ", " + k.name + ": " +
+                (std::isfinite(v) ? compactNumberText(kCursorWidth, v) + unit : std::string("-"));
     }
     return text;
 }

@@ -22,4 +22,11 @@ int cursorIndex(const TResult& r, double pointerFrequency);
 // valid and for an index outside the grid the text is the resting text.
 std::string cursorText(const TResult& r, int i, const ChartSwitches& s);
 
+// The cursor of every other frequency chart, read from what it draws: "f=" + the grid frequency
+// at or right of the pointer + "Hz", then each current curve's name, value and the unit of its
+// axis ("Pegel [dB]" gives "dB"); a gap in a curve shows "-". The resting text when the chart has
+// no curves; the frequency of the shown point is returned in `shownFrequency`.
+std::string chartCursorText(const ChartContent& c, double pointerFrequency,
+                            double* shownFrequency = nullptr);
+
 } // namespace sonora

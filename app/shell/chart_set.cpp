@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/shell/chart_style.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -11,10 +12,8 @@ namespace sonora {
 namespace {
 
 constexpr double kSecondsToMs = 1000.0;
-constexpr double kPhaseLimit = 180.0;   // degrees
-constexpr double kAutoMargin = 0.05;    // share of the data span added above and below
-constexpr double kLogAutoMargin = 1.25; // factor beyond the data on logarithmic axes
-constexpr int kChassisStageColors = 4;  // colour slots of the four chain stages of a driver
+constexpr double kPhaseLimit = 180.0;  // degrees
+constexpr int kChassisStageColors = 4; // colour slots of the four chain stages of a driver
 
 std::string latin1(const char* utf8) {
     return utf8ToLatin1(utf8);
@@ -73,6 +72,20 @@ int lineWidth(const TAnzOption& o) {
     return std::max(1, static_cast<int>(o.GraphsThickness));
 }
 
+// The whole box is what the chart is about: its curve is drawn at twice the width.
+constexpr int kWholeBoxWidthFactor = 2;
+
+ChartCurve wholeBox(ChartCurve c) {
+    c.width *= kWholeBoxWidthFactor;
+    return c;
+}
+
+ChartCurve impedanceCurve(ChartCurve c) {
+    c.axis = ChartAxis::Right;
+    c.style = LineStyle::LongDash;
+    return c;
+}
+
 TColor chassisColor(const TAnzOption& o, int chassis) {
     return o.ColorSetChassis[std::clamp(chassis + 1, 0, kChassisColors - 1)];
 }
@@ -111,32 +124,8 @@ void phaseAxis(ChartContent& c) {
     c.y = {-kPhaseLimit, kPhaseLimit, false, latin1("Phase [°]")};
 }
 
-// A range that holds every finite value of the curves on the left axis (only positive ones on a
-// logarithmic axis), with a small margin.
-void autoRange(ChartContent& c) {
-    double lo = std::numeric_limits<double>::infinity();
-    double hi = -lo;
-    for (const ChartCurve& k : c.curves) {
-        for (double v : k.y) {
-            if (std::isfinite(v) && (!c.y.logarithmic || v > 0)) {
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
-        }
-    }
-    if (lo > hi) {
-        c.y.min = c.y.logarithmic ? 0.1 : 0.0;
-        c.y.max = c.y.logarithmic ? 10.0 : 1.0;
-        return;
-    }
-    if (c.y.logarithmic) {
-        c.y.min = lo / kLogAutoMargin;
-        c.y.max = hi * kLogAutoMargin;
-        return;
-    }
-    const double span = hi > lo ? hi - lo : 1.0;
-    c.y.min = lo - kAutoMargin * span;
-    c.y.max = hi + kAutoMargin * span;
+void autoRange(ChartContent& c, double levelSpan = 0.0) {
+    autoRangeAxis(c.y, c.curves, ChartAxis::Left, levelSpan);
 }
 
 // Values a logarithmic axis cannot show become gaps.
@@ -146,8 +135,8 @@ double positiveOrGap(double v) {
 
 void buildBox(ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches& s) {
     levelAxis(c, o);
-    c.curves.push_back(curve(r, "Gesamt", o.ColorSetAmps[0], o,
-                             [&](int i) { return responseLevel(r.fgang_box[i][0]); }));
+    c.curves.push_back(wholeBox(curve(r, "Gesamt", o.ColorSetAmps[0], o,
+                                      [&](int i) { return responseLevel(r.fgang_box[i][0]); })));
     const int amps = boundedAmps(r);
     const int drivers = boundedChassis(r);
     if (amps > 1) {
@@ -178,11 +167,9 @@ void buildBox(ChartContent& c, const TResult& r, const TAnzOption& o, const Char
     if (s.impedance) {
         impedanceAxis(c, o);
         for (int j = 0; j < amps; ++j) {
-            ChartCurve z =
-                curve(r, latin1("Impedanz Verstärker ") + std::to_string(j + 1),
-                      o.ColorSetAmps[j + 1], o, [&](int i) { return CAbs(r.impedanz_box[j][i]); });
-            z.axis = ChartAxis::Right;
-            c.curves.push_back(std::move(z));
+            c.curves.push_back(impedanceCurve(curve(
+                r, latin1("Impedanz Verstärker ") + std::to_string(j + 1), o.ColorSetAmps[j + 1], o,
+                [&](int i) { return CAbs(r.impedanz_box[j][i]); })));
         }
     }
 }
@@ -237,16 +224,14 @@ void buildChassis(ChartContent& c, const TResult& r, const TAnzOption& o) {
             return responseLevel(sum);
         }));
     }
-    ChartCurve z = curve(r, "Impedanz", o.ColorSetAmps[0], o,
-                         [&](int i) { return CAbs(r.impedanz_ch[n][i]); });
-    z.axis = ChartAxis::Right;
-    c.curves.push_back(std::move(z));
+    c.curves.push_back(impedanceCurve(curve(r, "Impedanz", o.ColorSetAmps[0], o,
+                                            [&](int i) { return CAbs(r.impedanz_ch[n][i]); })));
 }
 
 void buildPhase(ChartContent& c, const TResult& r, const TAnzOption& o) {
     phaseAxis(c);
-    c.curves.push_back(curve(r, "Gesamt", o.ColorSetChassis[0], o,
-                             [&](int i) { return phaseDegrees(r.fgang_box[i][0]); }));
+    c.curves.push_back(wholeBox(curve(r, "Gesamt", o.ColorSetChassis[0], o,
+                                      [&](int i) { return phaseDegrees(r.fgang_box[i][0]); })));
     for (int n = 0; n < boundedChassis(r); ++n) {
         c.curves.push_back(curve(r, chassisName(r, n), chassisColor(o, n), o,
                                  [&](int i) { return phaseDegrees(chassisFront(r, n, i)); }));
@@ -256,8 +241,8 @@ void buildPhase(ChartContent& c, const TResult& r, const TAnzOption& o) {
 // One curve for the box (slot 32) and one per driver of a 33-slot array.
 template <typename F>
 void boxAndDrivers(ChartContent& c, const TResult& r, const TAnzOption& o, F value) {
-    c.curves.push_back(
-        curve(r, "Gesamt", o.ColorSetChassis[0], o, [&](int i) { return value(kBoxSlot, i); }));
+    c.curves.push_back(wholeBox(
+        curve(r, "Gesamt", o.ColorSetChassis[0], o, [&](int i) { return value(kBoxSlot, i); })));
     for (int n = 0; n < boundedChassis(r); ++n) {
         c.curves.push_back(
             curve(r, chassisName(r, n), chassisColor(o, n), o, [&](int i) { return value(n, i); }));
@@ -291,7 +276,7 @@ void buildDriverVoltages(ChartContent& c, const TResult& r, const TAnzOption& o,
         }));
     }
     if (!phase) {
-        autoRange(c);
+        autoRange(c, kLevelSpanShown);
     }
 }
 
@@ -310,7 +295,7 @@ void buildOther(ChartContent& c, const TResult& r, const TAnzOption& o) {
     case ChartKind::MaxLevel:
         c.y.label = "Pegel [dB]";
         boxAndDrivers(c, r, o, [&](int k, int i) { return magnitudeLevel(r.fgang_peg[k][i]); });
-        autoRange(c);
+        autoRange(c, kLevelSpanShown);
         return;
     case ChartKind::DriverVoltages:
         buildDriverVoltages(c, r, o, false);
@@ -320,9 +305,9 @@ void buildOther(ChartContent& c, const TResult& r, const TAnzOption& o) {
         return;
     case ChartKind::DirectivityIndex:
         c.y.label = latin1("Bündelungsmaß [dB]");
-        c.curves.push_back(curve(r, "Gesamt", o.ColorSetChassis[0], o, [&](int i) {
+        c.curves.push_back(wholeBox(curve(r, "Gesamt", o.ColorSetChassis[0], o, [&](int i) {
             return magnitudeLevel(r.fgang_bmass[i]) - kLevelOfUnity;
-        }));
+        })));
         autoRange(c);
         return;
     case ChartKind::GroupDelay:
@@ -363,6 +348,11 @@ ChartSet::Builder builderFor(ChartKind kind) {
 
 } // namespace
 
+const char* const kNoResultText =
+    "Noch kein Ergebnis: die Kurven erscheinen, sobald die Berechnung fertig ist.";
+const char* const kNoCurvesText = "Dieses Diagramm hat für das Projekt keine Kurven.";
+const char* const kReferencePrefix = "Referenz: ";
+
 std::string updateChartsFailureText(const std::string& internalName) {
     return "Unerwarteter Fehler: UpdateCharts mit " + internalName;
 }
@@ -372,6 +362,7 @@ ChartSet::ChartSet() {
         const int count = t.kind == ChartKind::Chassis ? kMaxChassis : 1;
         for (int n = 0; n < count; ++n) {
             charts_.push_back(makeChart(t, t.kind == ChartKind::Chassis ? n : -1));
+            charts_.back().emptyText = latin1(kNoResultText);
             builders_.push_back(builderFor(t.kind));
         }
     }
@@ -402,6 +393,10 @@ std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
             c.curves.clear();
             failures.push_back(updateChartsFailureText(c.internalName));
         }
+        separateNearColours(c.curves);
+        c.emptyText = !r.valid           ? latin1(kNoResultText)
+                      : c.curves.empty() ? latin1(kNoCurvesText)
+                                         : std::string();
     }
     return failures;
 }
@@ -409,6 +404,10 @@ std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
 void ChartSet::rememberComparison() {
     for (ChartContent& c : charts_) {
         c.comparison = c.curves;
+        for (ChartCurve& k : c.comparison) {
+            k.name = kReferencePrefix + k.name;
+            k.style = LineStyle::Dash;
+        }
     }
 }
 

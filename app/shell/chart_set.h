@@ -21,6 +21,13 @@ struct ChartSwitches {
     int directionSet = kDefaultDirectionAngleSet; // "F-Gang Richtungen"
 };
 
+// Shown instead of a chart's axes before the first valid result, and when a valid result gives the
+// chart no curves (UTF-8 here, Latin-1 in the content).
+extern const char* const kNoResultText;
+extern const char* const kNoCurvesText;
+// Put before the names of the reference project's curves in the legend.
+extern const char* const kReferencePrefix;
+
 // "Unerwarteter Fehler: UpdateCharts mit " + internal name.
 std::string updateChartsFailureText(const std::string& internalName);
 

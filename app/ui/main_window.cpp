@@ -146,6 +146,7 @@ void MainWindow::buildTabs() {
     switches->addStretch();
     boxLayout->addLayout(switches);
     ChartView* boxView = views_[static_cast<std::size_t>(charts_.indexOf(ChartKind::Box))];
+    boxView->setOwnCursor(false); // its cursor follows the switches and has its own text
     boxLayout->addWidget(boxView, 1);
     cursorText_ = new QLabel(fromLatin1(kCursorRestingText), box);
     cursorText_->setWordWrap(true);

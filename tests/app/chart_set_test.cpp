@@ -116,9 +116,10 @@ TEST(ChartSet, AxesColoursAndWidthComeFromTheDisplayOptions) {
     const ChartCurve* total = findCurve(box, "Gesamt");
     ASSERT_NE(total, nullptr);
     EXPECT_EQ(total->color, 0x123456u);
-    EXPECT_EQ(total->width, 3);
+    EXPECT_EQ(total->width, 6);                       // the whole box at twice the chosen width
     const ChartCurve* second = findCurve(box, "TT2"); // driver index 1 takes slot 2
     ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->width, 3);
     EXPECT_EQ(second->color, 0x654321u);
     EXPECT_EQ(set.chart(ChartKind::GroupDelay).x.max, 16000);
 }

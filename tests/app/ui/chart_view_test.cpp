@@ -1,7 +1,9 @@
 // A chart drawn without a window: PNG and SVG files with the chart's content, and the comparison
 // layer as extra graphs.
+#include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -20,6 +22,9 @@ class ChartViewTest : public QObject {
 private slots:
     void rendersPngAndSvgOffscreen();
     void comparisonLayerIsDashedAndThin();
+    void emptyStateShowsTextInsteadOfAxes();
+    void legendAvoidsTheDataAndCanBeHidden();
+    void everyChartHasItsOwnCursorLine();
 };
 
 namespace {
@@ -90,15 +95,107 @@ void ChartViewTest::comparisonLayerIsDashedAndThin() {
     const int curves = view.curveCount();
     QCOMPARE(view.comparisonCount(), curves);
     QCOMPARE(view.plot()->graphCount(), 2 * curves);
-    // The layer is drawn first, dashed and 1 pixel wide, and stays out of the legend.
+    // The layer is drawn first, dashed and 1 pixel wide, and named in the legend.
     QCOMPARE(view.plot()->graph(0)->pen().style(), Qt::DashLine);
     QCOMPARE(view.plot()->graph(0)->pen().width(), 1);
+    QCOMPARE(view.plot()->graph(0)->name(), QStringLiteral("Referenz: Gesamt"));
     QCOMPARE(view.plot()->graph(curves)->pen().style(), Qt::SolidLine);
-    QCOMPARE(view.plot()->graph(curves)->pen().width(), 3);
-    QCOMPARE(view.plot()->legend->itemCount(), curves);
+    QCOMPARE(view.plot()->graph(curves)->pen().width(), 6); // the whole box, twice as wide
+    QCOMPARE(view.plot()->legend->itemCount(), 2 * curves);
     set.clearComparison();
     view.setContent(set.chart(ChartKind::Box));
     QCOMPARE(view.plot()->graphCount(), curves);
+}
+
+void ChartViewTest::emptyStateShowsTextInsteadOfAxes() {
+    ChartSet set;
+    ChartView view;
+    view.resize(640, 400);
+    view.show();
+    view.setContent(set.chart(ChartKind::Box));
+    QVERIFY(view.showsEmptyText());
+    QVERIFY(!view.plot()->xAxis->visible());
+    QVERIFY(!view.plot()->yAxis->visible());
+    QVERIFY(!view.plot()->legend->visible());
+    // The text is drawn: the picture holds grey text pixels and no axis line.
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("empty.png"));
+    QVERIFY(view.savePng(png, 640, 400));
+    const QImage image(png);
+    int grey = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            grey += qGray(p) < 200 && qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) ? 1 : 0;
+        }
+    }
+    QVERIFY2(grey > 50, qPrintable(QString::number(grey)));
+
+    auto r = std::make_unique<TResult>();
+    fillSlope(*r);
+    set.update(*r, defaultAnzOption(), ChartSwitches{});
+    view.setContent(set.chart(ChartKind::Box));
+    QVERIFY(!view.showsEmptyText());
+    QVERIFY(view.plot()->xAxis->visible());
+    QVERIFY(view.plot()->legend->visible());
+}
+
+void ChartViewTest::legendAvoidsTheDataAndCanBeHidden() {
+    // A curve across the top of the plot: the top corners would hide it.
+    ChartContent c;
+    c.x = {20.0, 20000.0, true, "Frequenz [Hz]"};
+    c.y = {0.0, 100.0, false, "Pegel [dB]"};
+    ChartCurve k;
+    k.name = "oben";
+    for (int i = 0; i < 200; ++i) {
+        k.x.push_back(20.0 * std::pow(1000.0, i / 199.0));
+        k.y.push_back(95.0);
+    }
+    c.curves.push_back(k);
+    ChartView view;
+    view.resize(800, 500);
+    view.show();
+    view.setContent(c);
+    view.plot()->replot(QCustomPlot::rpImmediateRefresh);
+    QCoreApplication::processEvents();
+    view.plot()->replot(QCustomPlot::rpImmediateRefresh);
+    QVERIFY(view.legendPlacement() == LegendPlace::BottomLeft ||
+            view.legendPlacement() == LegendPlace::BottomRight);
+    const QRectF legend = view.plot()->legend->outerRect();
+    const QRect area = view.plot()->axisRect()->rect();
+    QVERIFY2(legend.bottom() > area.center().y(), "the legend sits in the lower half");
+    view.setLegendShown(false);
+    QVERIFY(!view.plot()->legend->visible());
+    view.setContent(c); // stays hidden through new content
+    QVERIFY(!view.plot()->legend->visible());
+    view.setLegendShown(true);
+    QVERIFY(view.plot()->legend->visible());
+}
+
+void ChartViewTest::everyChartHasItsOwnCursorLine() {
+    auto r = std::make_unique<TResult>();
+    fillSlope(*r);
+    ChartSet set;
+    set.update(*r, defaultAnzOption(), ChartSwitches{});
+    ChartView view;
+    view.resize(800, 500);
+    view.show();
+    view.setContent(set.chart(ChartKind::GroupDelay));
+    view.plot()->replot(QCustomPlot::rpImmediateRefresh);
+    const QRect area = view.plot()->axisRect()->rect();
+    const QPointF at(area.center().x(), area.center().y());
+    QMouseEvent move(QEvent::MouseMove, at, view.plot()->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view.plot(), &move);
+    QVERIFY2(view.cursorLine().startsWith(QStringLiteral("f=")), qPrintable(view.cursorLine()));
+    QVERIFY(view.cursorLine().contains(QStringLiteral("Gesamt: ")));
+    QVERIFY(view.cursorVisible());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view.plot(), &leave);
+    QVERIFY(!view.cursorVisible());
+    // The box chart's cursor belongs to its window: no line of its own.
+    view.setOwnCursor(false);
+    QVERIFY(view.cursorLine().isEmpty());
 }
 
 QTEST_MAIN(ChartViewTest)

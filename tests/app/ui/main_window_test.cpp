@@ -84,6 +84,7 @@ QString differenceToEager(const MainWindow& window, ChartView* view, ChartKind k
     }
     const QImage seen = view->plot()->grab().toImage();
     ChartView eager;
+    eager.setOwnCursor(view->ownCursor());
     eager.resize(view->size());
     eager.show();
     eager.setContent(window.chartSet().chart(kind, chassis));
