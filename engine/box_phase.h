@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/complex.h"
+#include "model/sin_cos.h" // sinCosArray, the pairs for rotateByPair
 
 namespace sonora {
 
@@ -24,11 +25,6 @@ double directionProjection(int r, double depth, double vertical, double horizont
 // phasePerMetre(f)·directionProjection(...). A source nearer the listener gets a more negative
 // value, so CRotate by it advances its phase.
 double DirectionPhase(int r, double f, double depth, double vertical, double horizontal);
-
-// c[i] = cos x[i], s[i] = sin x[i] for i < n, computed together and without branches so the loop
-// runs on vector registers. Accurate to about 1e-16 for |x| below 1e7 rad (the box stage stays far
-// below: k·path < 1e5); a non-finite x gives NaN. Relies on strict IEEE arithmetic (no fast-math).
-void sinCosArray(const double* x, double* c, double* s, int n);
 
 // r = a·e^(-jx) given c = cos x and s = sin x: CRotate with the pair computed beforehand.
 inline void rotateByPair(const Complex& a, double c, double s, Complex& r) {

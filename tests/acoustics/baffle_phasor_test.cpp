@@ -12,39 +12,6 @@
 namespace sonora {
 namespace {
 
-TEST(BafflePhasor, FastSinCosMatchesTheLibraryOverTheWholeRange) {
-    std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> phase(-kFastPhaseLimit, kFastPhaseLimit);
-    double worst = 0.0;
-    for (int i = 0; i < 20000; ++i) {
-        // Every tenth value is small, where the relative error of the reduction matters most.
-        const double x = i % 10 == 0 ? phase(rng) * 1e-6 : phase(rng);
-        double s, c;
-        fastSinCos(x, s, c);
-        worst = std::max({worst, std::abs(s - std::sin(x)), std::abs(c - std::cos(x))});
-    }
-    EXPECT_LT(worst, 4e-16);
-    // The quadrant boundaries and their signs.
-    for (int q = -8; q <= 8; ++q) {
-        const double x = q * std::numbers::pi / 2.0;
-        double s, c;
-        fastSinCos(x, s, c);
-        EXPECT_NEAR(s, std::sin(x), 1e-15) << q;
-        EXPECT_NEAR(c, std::cos(x), 1e-15) << q;
-    }
-}
-
-TEST(BafflePhasor, NonFiniteArgumentsGiveNaN) {
-    for (double x :
-         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-          -std::numeric_limits<double>::infinity()}) {
-        double s, c;
-        fastSinCos(x, s, c);
-        EXPECT_TRUE(std::isnan(s));
-        EXPECT_TRUE(std::isnan(c));
-    }
-}
-
 // Σ w·e^(-jks) against std::complex, on the fast path and on the library path for phases beyond
 // the fast reduction.
 TEST(BafflePhasor, SumsMatchTheDirectFormula) {

@@ -95,29 +95,6 @@ TEST(BoxDirectionPhase, IsTheWaveNumberTimesTheProjectionOnTheRings) {
     EXPECT_GT(lead.im, 0.0);
 }
 
-TEST(BoxSinCos, MatchesTheLibraryOverTheRangeThatOccurs) {
-    std::vector<double> x;
-    for (double v = -2e4; v <= 2e4; v += 0.937) {
-        x.push_back(v);
-    }
-    for (int q = -8; q <= 8; ++q) {
-        x.push_back(q * pi / 4.0);
-    }
-    x.push_back(0.0);
-    x.push_back(-0.0);
-    x.push_back(1e-300);
-    x.push_back(98765.4321);
-    std::vector<double> c(x.size()), s(x.size());
-    sinCosArray(x.data(), c.data(), s.data(), static_cast<int>(x.size()));
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        ASSERT_NEAR(c[i], std::cos(x[i]), 4e-16) << x[i];
-        ASSERT_NEAR(s[i], std::sin(x[i]), 4e-16) << x[i];
-    }
-    double bad[2] = {std::nan(""), INFINITY}, bc[2], bs[2];
-    sinCosArray(bad, bc, bs, 2);
-    EXPECT_TRUE(std::isnan(bc[0]) && std::isnan(bs[0]) && std::isnan(bc[1]) && std::isnan(bs[1]));
-}
-
 TEST(BoxInterpolation, ReturnsTheTableValueOnEveryTableDirection) {
     const std::vector<Complex> row = randomRow(7);
     for (int r = 0; r <= 29; ++r) {
