@@ -34,21 +34,8 @@ namespace {
 
 constexpr int kCalcTimeoutMs = 120000; // sanitizer builds are slow
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Zweiwege geschlossen.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    const TProjekt& project() const { return window->workspace().project(); }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Zweiwege geschlossen.LSP") {}
     // "Aktive Filter editieren" of amplifier 1, and the editor it opened.
     ActiveFilterEditor* open() const {
         auto* menu = window->findChild<QMenu*>(QStringLiteral("ampMenu1"));
@@ -60,10 +47,6 @@ struct Fixture {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QList<ActiveFilterEditor*> open = window->findChildren<ActiveFilterEditor*>();
         return open.size() == 1 ? open.front() : nullptr;
-    }
-    bool calculated() const {
-        return window->statusLine()->text() == QStringLiteral("Berechnung war erfolgreich.") &&
-               !window->calculation().running();
     }
 };
 

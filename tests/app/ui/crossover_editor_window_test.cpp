@@ -44,26 +44,8 @@ QString utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Zweiwege geschlossen.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    const TProjekt& project() const { return window->workspace().project(); }
-    bool calculated() const {
-        return window->statusLine()->text() == QStringLiteral("Berechnung war erfolgreich.") &&
-               !window->calculation().running() && window->calculation().form().result &&
-               window->calculation().form().result->valid;
-    }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Zweiwege geschlossen.LSP") {}
     // Opens the editor of amplifier 1 from its menu.
     CrossoverEditorWindow* openEditor() const {
         window->findChild<QMenu*>(QStringLiteral("ampMenu1"))->actions()[0]->trigger();

@@ -34,21 +34,8 @@ using namespace std::chrono_literals;
 namespace {
 
 // A started window on the two-way example, with its own data folder and scripted answers.
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Zweiwege geschlossen.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    const TProjekt& project() const { return window->workspace().project(); }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Zweiwege geschlossen.LSP") {}
     QAction* action(const char* name) const {
         return window->findChild<QAction*>(QString::fromLatin1(name));
     }

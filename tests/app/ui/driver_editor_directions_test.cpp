@@ -26,21 +26,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kAngle30 = 6; // slot of 30° in steps of 5°
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Zweiwege geschlossen.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    const TProjekt& project() const { return window->workspace().project(); }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Zweiwege geschlossen.LSP") {}
     DriverEditor* open(int n) {
         QMenu* menu = window->findChild<QMenu*>(QStringLiteral("driverMenu"));
         int k = n;

@@ -35,25 +35,8 @@ namespace {
 constexpr int kCalcTimeoutMs = 120000; // sanitizer builds are slow
 constexpr double kPi = 3.14159265358979323846;
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Zweiwege geschlossen.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    const TProjekt& project() const { return window->workspace().project(); }
-    bool calculated() const {
-        return window->statusLine()->text() == QStringLiteral("Berechnung war erfolgreich.") &&
-               !window->calculation().running();
-    }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Zweiwege geschlossen.LSP") {}
     // Opens driver `n` (from 0) through the driver menu, as the user does.
     DriverEditor* open(int n) {
         QMenu* menu = window->findChild<QMenu*>(QStringLiteral("driverMenu"));

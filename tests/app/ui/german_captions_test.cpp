@@ -216,24 +216,8 @@ void closeOthers(QWidget* main) {
     QApplication::processEvents();
 }
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Dreiwege Bassreflex.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    bool calculated() const {
-        return window->statusLine()->text() == QStringLiteral("Berechnung war erfolgreich.") &&
-               !window->calculation().running();
-    }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Dreiwege Bassreflex.LSP") {}
     QAction* action(const char* name) const {
         return window->findChild<QAction*>(QString::fromLatin1(name));
     }

@@ -4,10 +4,15 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <chrono>
+#include <memory>
 #include <string>
 
 #include "app/ui/main_window.h"
 #include "app/ui/qt_german.h"
+#include "app/ui/status_line.h"
+#include "engine/calc_thread.h"
+#include "model/user_prompt.h"
 #include "storage/folders.h"
 #include "storage/settings.h"
 
@@ -38,6 +43,31 @@ inline MainWindowOptions windowOptions(const QTemporaryDir& dir, UserPrompt& pro
 inline std::string exampleProject(const char* name) {
     return std::string(SONORA_EXAMPLES_DIR) + "/Projekte/" + name;
 }
+
+// The main window started on an example with every question answered by `prompt`, and shown;
+// `window` is empty when the start did not end running.
+struct WindowFixture {
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    std::unique_ptr<MainWindow> window;
+
+    explicit WindowFixture(const char* example) {
+        window =
+            std::make_unique<MainWindow>(windowOptions(dir, prompt, std::chrono::milliseconds(0)));
+        if (window->start(exampleProject(example)) != StartUpOutcome::Running) {
+            window.reset();
+            return;
+        }
+        window->show();
+    }
+    const TProjekt& project() const { return window->workspace().project(); }
+    // The last run succeeded, its result is valid and nothing runs.
+    bool calculated() const {
+        return window->statusLine()->text() == QStringLiteral("Berechnung war erfolgreich.") &&
+               !window->calculation().running() && window->calculation().form().result &&
+               window->calculation().form().result->valid;
+    }
+};
 
 } // namespace sonora::ui::test
 

@@ -31,30 +31,13 @@ constexpr int kCalcTimeoutMs = 120000; // sanitizer builds are slow
 constexpr double kTol = 1e-12;         // m
 constexpr int kWoofer = 0, kMidrange = 1, kTweeter = 2;
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    std::unique_ptr<MainWindow> window;
-
-    Fixture() {
-        window = std::make_unique<MainWindow>(test::windowOptions(dir, prompt, 0ms));
-        if (window->start(test::exampleProject("Dreiwege Bassreflex.LSP")) !=
-            StartUpOutcome::Running) {
-            window.reset();
-            return;
-        }
-        window->show();
-    }
-    const TProjekt& project() const { return window->workspace().project(); }
+struct Fixture : test::WindowFixture {
+    Fixture() : WindowFixture("Dreiwege Bassreflex.LSP") {}
     SharedCabinetEditor* open() const {
         window->findChild<QAction*>(QStringLiteral("sharedCabinet"))->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QList<SharedCabinetEditor*> open = window->findChildren<SharedCabinetEditor*>();
         return open.size() == 1 ? open.front() : nullptr;
-    }
-    bool calculated() const {
-        return window->statusLine()->text() == QStringLiteral("Berechnung war erfolgreich.") &&
-               !window->calculation().running();
     }
 };
 
