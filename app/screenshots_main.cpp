@@ -1,18 +1,27 @@
-// sonora-screenshots: renders the main window with a project, one PNG per result tab, without a
-// screen (run with QT_QPA_PLATFORM=offscreen). Used for the pictures of the README.
+// sonora-screenshots: renders the main window with a project, one PNG per result tab, and the
+// editors, tool windows and dialogs a first-time user meets, without a screen (run with
+// QT_QPA_PLATFORM=offscreen). Used for the pictures of the README and the user guides.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
+#include "app/shell/crossover_editor.h"
+#include "app/ui/chart_view.h"
+#include "app/ui/crossover_editor_canvas.h"
+#include "app/ui/crossover_editor_window.h"
 #include "app/ui/crossover_finder_window.h"
+#include "app/ui/export_window.h"
 #include "app/ui/main_window.h"
 #include "app/ui/near_field_window.h"
 #include "app/ui/qt_german.h"
@@ -26,6 +35,27 @@ namespace {
 constexpr int kWidth = 1280; // pixels of each picture
 constexpr int kHeight = 860;
 constexpr int kCalcTimeoutMs = 120000;
+constexpr double kCursorFrequency = 1000; // Hz, where the box chart's cursor stands
+
+// The menu bar's menu with this caption (mnemonic included), or null.
+QMenu* menuNamed(QMenuBar* bar, const QString& caption) {
+    for (QAction* a : bar->actions()) {
+        if (a->menu() != nullptr && a->text() == caption) {
+            return a->menu();
+        }
+    }
+    return nullptr;
+}
+
+bool savePicture(const QPixmap& picture, const QString& folder, const char* fileName) {
+    const QString file = QDir(folder).filePath(QString::fromLatin1(fileName));
+    if (!picture.save(file)) {
+        std::fprintf(stderr, "Kann %s nicht schreiben.\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+}
 
 bool alwaysWritable(const std::string&) {
     return true;
@@ -78,6 +108,11 @@ int main(int argc, char** argv) {
     for (int k = 0; k < tabs->count(); ++k) {
         tabs->setCurrentIndex(k);
         QApplication::processEvents();
+        if (k == 0) {
+            // The box chart with its frequency cursor standing at 1 kHz and the cursor's text.
+            emit window.chartView(ChartKind::Box)->pointerMoved(kCursorFrequency);
+            QApplication::processEvents();
+        }
         QString name = tabs->tabText(k);
         name.replace(QLatin1Char(' '), QLatin1Char('_')).remove(QLatin1Char('.'));
         const QString file =
@@ -89,6 +124,42 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::printf("%s\n", qPrintable(file));
+    }
+    // The "Datei" menu opened over the box chart. The menu is a window of its own, so it is
+    // painted into the main window's picture where it stands.
+    tabs->setCurrentIndex(0);
+    if (QMenu* file = menuNamed(window.menuBar(), QStringLiteral("&Datei"))) {
+        const QRect item = window.menuBar()->actionGeometry(file->menuAction());
+        file->popup(window.menuBar()->mapToGlobal(item.bottomLeft()));
+        QApplication::processEvents();
+        QPixmap shot = window.grab();
+        {
+            QPainter painter(&shot);
+            painter.drawPixmap(window.mapFromGlobal(file->pos()), file->grab());
+        }
+        file->hide();
+        if (!savePicture(shot, args.at(2), "menue_datei.png")) {
+            return 1;
+        }
+        // "Export ..." with the on-axis response and the amplifier's impedance chosen.
+        for (QAction* a : file->actions()) {
+            if (a->text() == QStringLiteral("&Export ...")) {
+                a->trigger();
+            }
+        }
+        if (auto* w = window.findChild<ui::ExportWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QStringList chosen = {QStringLiteral("Frequenzgang auf Achse und Phase"),
+                                        QString::fromUtf8("Impedanzgang an Verstärker")};
+            for (QCheckBox* box : w->findChildren<QCheckBox*>()) {
+                box->setChecked(chosen.contains(box->text()));
+            }
+            QApplication::processEvents();
+            const bool written = savePicture(w->grab(), args.at(2), "export.png");
+            w->close();
+            if (!written) {
+                return 1;
+            }
+        }
     }
     // The active-filter editor of amplifier 1 and the shared-cabinet editor with its preview.
     const auto saveEditor = [&](const char* objectName, const char* fileName) {
@@ -113,11 +184,34 @@ int main(int argc, char** argv) {
     if (!saveEditor("activeFilterEditor", "aktive_filter.png")) {
         return 1;
     }
-    // The crossover editor of amplifier 1.
+    // The crossover editor of amplifier 1, and the part dialog of its first capacitor as the
+    // right mouse button opens it.
     if (auto* amp = window.findChild<QMenu*>(QStringLiteral("ampMenu1"))) {
         for (QAction* a : amp->actions()) {
             if (a->text() == QStringLiteral("Passive Weiche editieren")) {
                 a->trigger();
+            }
+        }
+    }
+    if (auto* editor =
+            window.findChild<ui::CrossoverEditorWindow*>(QStringLiteral("crossoverEditor"))) {
+        int capacitor = -1;
+        for (int slot = 0; slot < kUsedPartSlots && capacitor < 0; ++slot) {
+            if (editor->editor().slot(slot).typ == kPartCapacitor) {
+                capacitor = slot;
+            }
+        }
+        auto* canvas = editor->findChild<ui::CrossoverCanvas*>();
+        if (capacitor >= 0 && canvas != nullptr) {
+            emit canvas->partDialogRequested(capacitor, canvas->mapToGlobal(QPoint(0, 0)));
+            QApplication::processEvents();
+            if (auto* part = editor->findChild<QDialog*>(QStringLiteral("partDialog"))) {
+                const bool written = savePicture(part->grab(), args.at(2), "bauteil.png");
+                part->reject();
+                QApplication::processEvents();
+                if (!written) {
+                    return 1;
+                }
             }
         }
     }
