@@ -166,6 +166,11 @@ int main(int argc, char** argv) {
     for (const ProjectExample& e : kProjects) {
         auto p = std::make_unique<TProjekt>();
         e.build(*p, 250);
+        // The drivers in a project carry the date of their files, so that opening an example does
+        // not ask whether to load a newer driver file.
+        for (TChassis& c : p->chassis) {
+            c.pubdate.assign(kExampleDate);
+        }
         const std::string name = std::string(e.file) + kProjectExtension;
         writeProjectFile(*p, (projects / name).string(), true, prompt);
         writeProjectFile(*p, (projects / "Text" / name).string(), false, prompt);

@@ -435,7 +435,7 @@ _Etiefe=	0
 _Ausschn=	0
 _Gewicht=	0
 Filters=	119
-pubdate=	01.01.2000
+pubdate=	01.12.2026
 OrgFilename=	
 #Chassis2
 Name=	Beispiel MT 10
@@ -533,7 +533,7 @@ _Etiefe=	0
 _Ausschn=	0
 _Gewicht=	0
 Filters=	119
-pubdate=	01.01.2000
+pubdate=	01.12.2026
 OrgFilename=	
 #Chassis3
 Name=	Beispiel HT 25
@@ -631,7 +631,7 @@ _Etiefe=	0
 _Ausschn=	0
 _Gewicht=	0
 Filters=	119
-pubdate=	01.01.2000
+pubdate=	01.12.2026
 OrgFilename=	
 #GemGeh
 h=	0,95

@@ -299,7 +299,7 @@ _Etiefe=	0
 _Ausschn=	0
 _Gewicht=	0
 Filters=	119
-pubdate=	01.01.2000
+pubdate=	01.12.2026
 OrgFilename=	
 #GemGeh
 h=	0
