@@ -43,6 +43,8 @@ enum class ChartKind {
     DirectivityIndex,
     ElectricalPhase,
     GroupDelay,
+    Spinorama,   // the spinorama curves, the two directivity indices on the right axis
+    Reflections, // the five groups of the early reflections
 };
 
 struct ChartContent {
@@ -57,6 +59,7 @@ struct ChartContent {
     ChartAxisRange y2;
     std::vector<ChartCurve> curves;     // the current result
     std::vector<ChartCurve> comparison; // the reference project's curves, drawn dashed
+    std::vector<std::string> notes;     // lines shown beside the chart (Latin-1), may be empty
 };
 
 } // namespace sonora
