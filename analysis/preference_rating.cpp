@@ -1,5 +1,6 @@
 #include "analysis/preference_rating.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -260,7 +261,8 @@ bool lowFrequencyExtension(const double* freq, int n, const double* listeningWin
         if (j + 1 < n && soundPower[j + 1] > threshold) {
             const double upper = std::log10(freq[j + 1]);
             const double t = (soundPower[j + 1] - threshold) / (soundPower[j + 1] - soundPower[j]);
-            logF = upper - t * (upper - logF);
+            // The search starts at 300 Hz: a crossing found just above it counts as 300 Hz.
+            logF = std::min(upper - t * (upper - logF), std::log10(kLfxSearchTop));
         }
         lfx = logF;
         hzOut = std::pow(10.0, logF);

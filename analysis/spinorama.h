@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "analysis/preference_rating.h"
 #include "model/complex.h"
@@ -62,6 +63,7 @@ struct Spinorama {
     double curve[kSpinCurves][kResultFreqs]; // dB per grid point, indexed by SpinCurve
     PreferenceRating rating;
 };
+static_assert(std::is_trivially_copyable_v<Spinorama>, "a flat record, copied whole");
 
 // The spinorama of `nfreq` grid points of two plane arrays laid out as fgang_box_h/fgang_box_v.
 // nfreq is limited to 0 … kResultFreqs − 1.

@@ -129,6 +129,15 @@ TEST(PreferenceRating, InputsOnCurvesWithExactValues) {
     ASSERT_TRUE(lowFrequencyExtension(f.data(), n, lw.data(), sp.data(), lfx, hz, note));
     EXPECT_NEAR(hz, 100 / std::sqrt(2.0), 1e-9);
     EXPECT_NEAR(lfx, std::log10(100 / std::sqrt(2.0)), 1e-12);
+
+    // Down already at the last point below 300 Hz and only just up at the first one above: the
+    // crossing lies above 300 Hz, where the search starts, and counts as 300 Hz.
+    std::vector<double> late(n);
+    for (int i = 0; i < n; ++i) {
+        late[i] = f[i] <= 300 ? 78.0 : 79.01;
+    }
+    ASSERT_TRUE(lowFrequencyExtension(f.data(), n, lw.data(), late.data(), lfx, hz, note));
+    EXPECT_NEAR(hz, 300.0, 1e-9);
 }
 
 TEST(PreferenceRating, GridsThatCannotGiveAnInputSaySo) {
