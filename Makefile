@@ -96,7 +96,7 @@ package: deps
 	@cd build-package && cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
 	@ls build-package/*.deb
 
-FORMAT_DIRS := model engine acoustics storage optimizer measure app cli tests bench examples
+FORMAT_DIRS := model engine acoustics storage optimizer measure analysis app cli tests bench examples
 format:
 	@find $(FORMAT_DIRS) -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
 

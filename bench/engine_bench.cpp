@@ -1,11 +1,12 @@
 // Cost of whole calculations and of each stage alone, on the example projects: a two-way and a
-// three-way vented box, 250 grid points. Stages alone run on a run object that has computed the
-// project once, so their inputs are the real ones.
+// three-way vented box, 250 grid points; and the spinorama computed from a finished result. Stages
+// alone run on a run object that has computed the project once, so their inputs are the real ones.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <memory>
 
+#include "analysis/spinorama.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
 #include "engine/example_projects.h"
@@ -114,5 +115,18 @@ void BM_StageBoxThreeDrivers(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StageBoxThreeDrivers)->Unit(benchmark::kMillisecond);
+
+// The spinorama and the preference rating of a finished three-way result: what the window, the
+// export and the command line add to a run.
+void BM_SpinoramaThreeWay(benchmark::State& state) {
+    Session s(buildThreeWayExample);
+    s.calcAll(state);
+    auto spin = std::make_unique<Spinorama>();
+    for (auto _ : state) {
+        computeSpinorama(*s.form.result, *spin);
+        benchmark::DoNotOptimize(spin->rating.score);
+    }
+}
+BENCHMARK(BM_SpinoramaThreeWay)->Unit(benchmark::kMillisecond);
 
 } // namespace

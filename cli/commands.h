@@ -21,6 +21,7 @@ int runCalculator(const Args& args);
 int runOptimize(const Args& args);
 int runCrossings(const Args& args);
 int runDirectivity(const Args& args);
+int runSpinorama(const Args& args);
 
 void printUsage(std::FILE* out);
 

@@ -61,6 +61,12 @@ void printUsage(std::FILE* out) {
         "              Pegel horizontal, Pegel vertikal in dB (Tab-getrennt, Zahlen wie in\n"
         "              den Dateien: Dezimalkomma, höchstens 10 Zeichen); --vertikal: dazu\n"
         "              4. Spalte vertikaler Richtungsplot, dB relativ zu 0°\n"
+        "  spinorama PROJEKT [--csv DATEI]\n"
+        "              Bewertung nach dem Präferenzmodell aus der Spinorama der Ebenen,\n"
+        "              auch mit idealem Subwoofer, und ihre vier Eingangsgrößen NBD_ON,\n"
+        "              NBD_PIR, LFX, SM_PIR (oder warum eine fehlt); --csv: die Kurven je\n"
+        "              Rasterpunkt (Achse, Hörfenster, Frühe Reflexionen, Schallleistung,\n"
+        "              Raumantwort, beide DI, fünf Reflexionsgruppen), durch \";\" getrennt\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -118,6 +124,9 @@ int main(int argc, char** argv) {
     }
     if (command == "richtwirkung") {
         return runDirectivity(rest);
+    }
+    if (command == "spinorama") {
+        return runSpinorama(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);

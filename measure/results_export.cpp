@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "analysis/spinorama.h"
 #include "model/complex.h"
 #include "model/version.h"
 #include "storage/file_io.h"
@@ -140,6 +142,26 @@ void addFiveDegreeSection(ColumnList& list, const std::string& title,
     }
 }
 
+// The spinorama: one column per curve named by its caption. The rating is one number for the whole
+// table, so header line 2 carries it: the score, the score with an ideal subwoofer and the four
+// inputs (or why one could not be computed) over the first six columns.
+void addSpinoramaSection(ColumnList& list, const TResult& r) {
+    auto spin = std::make_shared<Spinorama>();
+    computeSpinorama(r, *spin);
+    std::vector<std::string> labels = {ratingScoreText(spin->rating, false),
+                                       ratingScoreText(spin->rating, true)};
+    for (int k = 0; k < kRatingInputs; ++k) {
+        labels.push_back(ratingInputText(spin->rating, static_cast<RatingInput>(k)));
+    }
+    for (int c = 0; c < kSpinCurves; ++c) {
+        const auto curve = static_cast<SpinCurve>(c);
+        list.addValue(c == 0 ? "spinorama box" : std::string(),
+                      c < static_cast<int>(labels.size()) ? labels[c] : std::string(),
+                      spinCurveCaption(curve), "[dB]",
+                      [spin, c](int i) { return i < spin->nfreq ? spin->curve[c][i] : 0.0; });
+    }
+}
+
 void addBoxSections(ColumnList& list, const TResult& r, ExportSections sections) {
     if (sections.contains(ExportSection::BoxResponse)) {
         list.addLevelPhase("frequency response box", {}, "magnitude", "phase", kReferenceDb,
@@ -172,6 +194,9 @@ void addBoxSections(ColumnList& list, const TResult& r, ExportSections sections)
     if (sections.contains(ExportSection::BoxMaxSpl)) {
         list.addValue("max. SPL box", {}, "magnitude", "[dB]",
                       [&r](int i) { return levelDb(r.fgang_peg[kBoxSlot][i]) + kReferenceDb; });
+    }
+    if (sections.contains(ExportSection::BoxSpinorama)) {
+        addSpinoramaSection(list, r);
     }
 }
 

@@ -22,6 +22,7 @@ enum class ExportSection : std::uint8_t {
     BoxEnergy,        // energy response of the box
     BoxDirectivity,   // directivity ratio of the box
     BoxMaxSpl,        // maximum level of the box
+    BoxSpinorama,     // spinorama curves of the box, with the preference rating in the header
     ChassisResponse,  // driver with baffle, crossover and active filter, front and rear
     ChassisImpedance, // driver impedance in its mounting
     ChassisCrossover, // passive crossover transfer to the driver
@@ -31,7 +32,7 @@ enum class ExportSection : std::uint8_t {
     AmpFilter,        // active filter chain of the amplifier
     AmpImpedance,     // impedance seen by the amplifier
 };
-inline constexpr int kExportSectionCount = 16;
+inline constexpr int kExportSectionCount = 17;
 
 // The three groups of check boxes in the export window.
 enum class ExportGroup : std::uint8_t { Box, Chassis, Amplifier };
@@ -83,6 +84,7 @@ inline constexpr std::array<ExportSectionInfo, kExportSectionCount> kExportSecti
     {ExportSection::BoxEnergy, ExportGroup::Box, "energy", "Energiefrequenzgang"},
     {ExportSection::BoxDirectivity, ExportGroup::Box, "directivity", "B\xFCndelung"},
     {ExportSection::BoxMaxSpl, ExportGroup::Box, "maxspl", "Maximalpegel"},
+    {ExportSection::BoxSpinorama, ExportGroup::Box, "spin", "Spinorama und Bewertung"},
     {ExportSection::ChassisResponse, ExportGroup::Chassis, "ch-response",
      "Frequenzgang mit Schallwand, Weiche und aktiven Filtern"},
     {ExportSection::ChassisImpedance, ExportGroup::Chassis, "ch-impedance", "Impedanzgang"},

@@ -48,6 +48,8 @@ enum class ChartKind {
     DirectivityIndex,
     ElectricalPhase,
     GroupDelay,
+    Spinorama,   // the spinorama curves, the two directivity indices on the right axis
+    Reflections, // the five groups of the early reflections
 };
 
 struct ChartContent {
@@ -62,6 +64,7 @@ struct ChartContent {
     ChartAxisRange y2;
     std::vector<ChartCurve> curves;     // the current result
     std::vector<ChartCurve> comparison; // the reference project's curves, drawn dashed
+    std::vector<std::string> notes;     // lines shown beside the chart (Latin-1), may be empty
     std::string emptyText; // shown instead of axes while there is nothing to draw, Latin-1
 };
 

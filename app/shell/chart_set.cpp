@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
+#include "analysis/spinorama.h"
 #include "app/shell/chart_style.h"
 #include "storage/latin1.h"
 
@@ -12,8 +14,10 @@ namespace sonora {
 namespace {
 
 constexpr double kSecondsToMs = 1000.0;
-constexpr double kPhaseLimit = 180.0;  // degrees
-constexpr int kChassisStageColors = 4; // colour slots of the four chain stages of a driver
+constexpr double kPhaseLimit = 180.0;   // degrees
+constexpr int kChassisStageColors = 4;  // colour slots of the four chain stages of a driver
+constexpr double kSpinDiAxisMin = -5.0; // dB, right axis of the spinorama: DI of real boxes
+constexpr double kSpinDiAxisMax = 25.0; // lies between 0 and about 15 dB
 
 std::string latin1(const char* utf8) {
     return utf8ToLatin1(utf8);
@@ -50,6 +54,10 @@ constexpr ChartTitle kTitles[] = {
      "Phasenlage des elektrischen Signals an den Chassis", ""},
     {ChartKind::GroupDelay, "bcFgangGlz", "Gruppenlaufzeit",
      "Gesamtbox und Einzelchassis auf Achse"},
+    {ChartKind::Spinorama, "bcSpinorama", "Spinorama",
+     "aus den Ebenen horizontal und vertikal, DI rechts"},
+    {ChartKind::Reflections, "bcReflexionen", "Frühe Reflexionen",
+     "Boden, Decke, Vorderwand, Seitenwände, Rückwand"},
 };
 
 ChartContent makeChart(const ChartTitle& t, int chassis) {
@@ -320,6 +328,39 @@ void buildOther(ChartContent& c, const TResult& r, const TAnzOption& o) {
     }
 }
 
+// Colour slots of the spinorama curves: the whole box, then the driver colours in turn.
+TColor spinColor(const TAnzOption& o, int k) {
+    return k == 0 ? o.ColorSetChassis[0] : o.ColorSetChassis[1 + (k - 1) % (kChassisColors - 1)];
+}
+
+// The spinorama and the reflection groups: curves of the analysis, nothing computed here.
+void buildSpinorama(ChartContent& c, const TResult& r, const TAnzOption& o) {
+    auto spin = std::make_unique<Spinorama>();
+    computeSpinorama(r, *spin);
+    levelAxis(c, o);
+    const bool groups = c.kind == ChartKind::Reflections;
+    const int first = groups ? kSpinFirstGroup : 0;
+    const int count = groups ? kSpinGroups : kSpinMainCurves;
+    for (int k = 0; k < count; ++k) {
+        const auto which = static_cast<SpinCurve>(first + k);
+        ChartCurve line = curve(r, spinCurveCaption(which), spinColor(o, k), o,
+                                [&](int i) { return spin->curve[first + k][i]; });
+        if (spinCurveIsDi(which)) {
+            line.axis = ChartAxis::Right;
+        }
+        c.curves.push_back(std::move(line));
+    }
+    if (!groups) {
+        c.hasRightAxis = true;
+        c.y2 = {kSpinDiAxisMin, kSpinDiAxisMax, false, "DI [dB]"};
+        const PreferenceRating& rating = spin->rating;
+        c.notes = {ratingScoreText(rating, false), ratingScoreText(rating, true)};
+        for (int k = 0; k < kRatingInputs; ++k) {
+            c.notes.push_back(ratingInputText(rating, static_cast<RatingInput>(k)));
+        }
+    }
+}
+
 ChartSet::Builder builderFor(ChartKind kind) {
     switch (kind) {
     case ChartKind::Box:
@@ -338,6 +379,11 @@ ChartSet::Builder builderFor(ChartKind kind) {
     case ChartKind::Chassis:
         return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
             buildChassis(c, r, o);
+        };
+    case ChartKind::Spinorama:
+    case ChartKind::Reflections:
+        return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
+            buildSpinorama(c, r, o);
         };
     default:
         return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
@@ -383,6 +429,7 @@ std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
     for (std::size_t k = 0; k < charts_.size(); ++k) {
         ChartContent& c = charts_[k];
         c.curves.clear();
+        c.notes.clear();
         c.hasRightAxis = false;
         c.x.min = o.Afmin;
         c.x.max = o.Afmax;

@@ -40,6 +40,7 @@ namespace {
 
 constexpr int kDesignedWidth = 1100; // pixels, the window's size when no geometry is restored
 constexpr int kDesignedHeight = 800;
+constexpr int kSpinNotesWidth = 260; // pixels, the rating column beside the spinorama
 
 QString utf8(const char* text) {
     return QString::fromUtf8(text);
@@ -200,6 +201,21 @@ void MainWindow::buildTabs() {
     tabs_->addTab(chartPage(ChartKind::DirectivityIndex), utf8("Bündelungsmaß"));
     tabs_->addTab(chartPage(ChartKind::ElectricalPhase), QStringLiteral("Elektr. Phase"));
     tabs_->addTab(chartPage(ChartKind::GroupDelay), QStringLiteral("Gruppenlaufzeit"));
+
+    // The spinorama with the rating beside it, and the five reflection groups.
+    auto* spin = new QWidget(tabs_);
+    auto* spinLayout = new QHBoxLayout(spin);
+    spinLayout->addWidget(views_[static_cast<std::size_t>(charts_.indexOf(ChartKind::Spinorama))],
+                          1);
+    spinNotes_ = new QLabel(spin);
+    spinNotes_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    spinNotes_->setWordWrap(true);
+    spinNotes_->setMaximumWidth(kSpinNotesWidth);
+    spinNotes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    spinLayout->addWidget(spinNotes_);
+    tabs_->addTab(spin, QStringLiteral("Spinorama"));
+    tabs_->addTab(chartPage(ChartKind::Reflections), QStringLiteral("Reflexionen"));
+
     directivity_ = new DirectivityViews(
         [this](const std::string& message) { prompt_->showMessage(message); }, tabs_);
     tabs_->addTab(directivity_->mapPage(), QStringLiteral("Richtungsplots"));
@@ -228,6 +244,11 @@ void MainWindow::redrawCharts() {
         views_[k]->setContent(charts_.charts()[k]);
     }
     directivity_->fill(result, workspace_->project().option);
+    QStringList notes;
+    for (const std::string& line : charts_.chart(ChartKind::Spinorama).notes) {
+        notes.append(fromLatin1(line));
+    }
+    spinNotes_->setText(notes.join(QLatin1Char('\n')));
     // The driver choice follows the project's drivers.
     const int drivers =
         std::clamp(static_cast<int>(workspace_->project().nChassis), 1, kMaxChassis);

@@ -59,6 +59,7 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     StatusLine* statusLine() const { return status_; }
     QLabel* cursorLabel() const { return cursorText_; }
+    QLabel* spinoramaNotes() const { return spinNotes_; }
     ErrorListDialog* errorList() const { return errors_; }
     ChartSwitches switches() const;
 
@@ -127,6 +128,7 @@ private:
     StatusLine* status_ = nullptr;
     ErrorListDialog* errors_ = nullptr;
     QLabel* cursorText_ = nullptr;
+    QLabel* spinNotes_ = nullptr; // the rating and its inputs beside the spinorama
     QCheckBox* cursorSwitch_ = nullptr;
     QCheckBox* impedanceSwitch_ = nullptr;
     QCheckBox* energySwitch_ = nullptr;

@@ -40,7 +40,7 @@ const ChartCurve* findCurve(const ChartContent& c, const std::string& name) {
 
 TEST(ChartSet, EveryChartHasItsTitlesAndOneChartPerDriverSlot) {
     ChartSet set;
-    ASSERT_EQ(set.charts().size(), 5u + kMaxChassis + 7u);
+    ASSERT_EQ(set.charts().size(), 5u + kMaxChassis + 9u);
     const ChartContent& box = set.chart(ChartKind::Box);
     EXPECT_EQ(box.title, "Frequenzgang Gesamtbox");
     EXPECT_EQ(box.subtitle, utf8ToLatin1("(alle Verstärker und Chassis)"));
@@ -65,6 +65,58 @@ TEST(ChartSet, EveryChartHasItsTitlesAndOneChartPerDriverSlot) {
               "Phasenlage des elektrischen Signals an den Chassis");
     EXPECT_EQ(set.chart(ChartKind::GroupDelay).subtitle, "Gesamtbox und Einzelchassis auf Achse");
     EXPECT_EQ(set.chart(ChartKind::DirectivityIndex).internalName, "bcFgnagBmass");
+}
+
+// The spinorama charts show the analysis' curves under their captions, the directivity indices on
+// the right axis, and the rating beside the chart; a grid in octave steps cannot give the rating.
+TEST(ChartSet, SpinoramaChartsShowTheAnalysisCurvesAndTheRating) {
+    auto r = syntheticResult(8); // 100 Hz .. 12.8 kHz
+    for (int i = 0; i < 8; ++i) {
+        for (int n = 0; n < kPlaneAngles; ++n) {
+            r->fgang_box_h[i][n] = r->fgang_box_v[i][n] = Complex{0.25, 0.0}; // about 100 dB
+        }
+    }
+    auto p = std::make_unique<TProjekt>();
+    initDefaultProjekt(*p);
+    ChartSet set;
+    EXPECT_TRUE(set.update(*r, p->option, ChartSwitches{}).empty());
+    const double level = 20 * std::log10(0.25) + 112;
+
+    const ChartContent& spin = set.chart(ChartKind::Spinorama);
+    EXPECT_EQ(spin.title, "Spinorama");
+    ASSERT_EQ(spin.curves.size(), 7u);
+    EXPECT_TRUE(spin.hasRightAxis);
+    const char* names[] = {"Achse",
+                           "Hörfenster",
+                           "Frühe Reflexionen",
+                           "Schallleistung",
+                           "Vorhergesagte Raumantwort",
+                           "DI frühe Reflexionen",
+                           "DI Schallleistung"};
+    for (std::size_t k = 0; k < 7; ++k) {
+        const ChartCurve& c = spin.curves[k];
+        EXPECT_EQ(c.name, utf8ToLatin1(names[k]));
+        const bool di = k >= 5;
+        EXPECT_EQ(c.axis, di ? ChartAxis::Right : ChartAxis::Left) << k;
+        ASSERT_EQ(c.y.size(), 8u);
+        for (double v : c.y) {
+            EXPECT_NEAR(v, di ? 0.0 : level, 1e-12) << k;
+        }
+    }
+    ASSERT_EQ(spin.notes.size(), 6u);
+    EXPECT_EQ(spin.notes[0], "Bewertung: nicht berechenbar");
+    EXPECT_EQ(spin.notes[2], "NBD_ON: Kein Rasterpunkt im Halboktavband 141 Hz bis 200 Hz.");
+
+    const ChartContent& groups = set.chart(ChartKind::Reflections);
+    EXPECT_EQ(groups.title, utf8ToLatin1("Frühe Reflexionen"));
+    ASSERT_EQ(groups.curves.size(), 5u);
+    EXPECT_EQ(groups.curves[0].name, "Boden");
+    EXPECT_EQ(groups.curves[4].name, utf8ToLatin1("Rückwand"));
+    EXPECT_TRUE(groups.notes.empty());
+    for (const ChartCurve& c : groups.curves) {
+        EXPECT_EQ(c.axis, ChartAxis::Left);
+        EXPECT_NEAR(c.y.at(3), level, 1e-12);
+    }
 }
 
 TEST(ChartLevels, LevelConversionAndZeroResponse) {

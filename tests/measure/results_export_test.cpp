@@ -175,6 +175,52 @@ TEST(ResultsExport, EverySectionHasItsTitlesAndColumns) {
     }
 }
 
+// The spinorama section: one column per curve with its German caption, the curves as the
+// analysis computes them, and the rating with its inputs in header line 2. A field of the same
+// magnitude everywhere has equal curves and no directivity; a grid of four points gives no rating.
+TEST(ResultsExport, SpinoramaSectionCarriesCurvesAndRating) {
+    const auto r = makeResult(4);
+    for (int i = 0; i < 4; ++i) {
+        for (int n = 0; n < kPlaneAngles; ++n) {
+            r->fgang_box_h[i][n] = r->fgang_box_v[i][n] = Complex{0.1 * (i + 1), 0.0};
+        }
+    }
+    const Table t = parse(exportOf(*r, {ExportSection::BoxSpinorama}));
+    expectRectangular(t);
+    ASSERT_EQ(t.columns(), 12u);
+    EXPECT_EQ(t.header[0][1], "spinorama box");
+    const std::vector<std::string> names = {"Achse",
+                                            "H\xF6rfenster",
+                                            "Fr\xFChe Reflexionen",
+                                            "Schallleistung",
+                                            "Vorhergesagte Raumantwort",
+                                            "DI fr\xFChe Reflexionen",
+                                            "DI Schallleistung",
+                                            "Boden",
+                                            "Decke",
+                                            "Vorderwand",
+                                            "Seitenw\xE4nde",
+                                            "R\xFC"
+                                            "ckwand"};
+    for (std::size_t j = 0; j < names.size(); ++j) {
+        EXPECT_EQ(t.header[2][j + 1], names[j]);
+        EXPECT_EQ(t.header[3][j + 1], "[dB]");
+    }
+    EXPECT_EQ(t.header[1][1], "Bewertung: nicht berechenbar");
+    EXPECT_EQ(t.header[1][2], "Bewertung mit idealem Subwoofer: nicht berechenbar");
+    EXPECT_EQ(t.header[1][3], "NBD_ON: Kein Rasterpunkt im Halboktavband 100 Hz bis 141 Hz.");
+    EXPECT_EQ(t.header[1][7], "");
+    ASSERT_EQ(t.rows.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const double level = 20 * std::log10(0.1 * (i + 1)) + 112;
+        for (std::size_t j = 1; j <= 12; ++j) {
+            const bool di = j == 6 || j == 7;
+            EXPECT_EQ(t.rows[i][j], compactNumberText(kExportNumberWidth, di ? 0.0 : level))
+                << i << " " << j;
+        }
+    }
+}
+
 // Column counts with three drivers and two amplifiers, and the order of the blocks: all box
 // sections, then per driver its ticked sections, then per amplifier.
 TEST(ResultsExport, ColumnCountsAndBlockOrder) {
@@ -184,10 +230,11 @@ TEST(ResultsExport, ColumnCountsAndBlockOrder) {
         {ExportSection::BoxHorizontal5, 146}, {ExportSection::BoxVertical30, 24},
         {ExportSection::BoxVertical5, 146},   {ExportSection::BoxEnergy, 1},
         {ExportSection::BoxDirectivity, 1},   {ExportSection::BoxMaxSpl, 1},
-        {ExportSection::ChassisResponse, 12}, {ExportSection::ChassisImpedance, 6},
-        {ExportSection::ChassisCrossover, 6}, {ExportSection::ChassisBaffle, 6},
-        {ExportSection::ChassisItself, 6},    {ExportSection::ChassisMaxSpl, 3},
-        {ExportSection::AmpFilter, 4},        {ExportSection::AmpImpedance, 4}};
+        {ExportSection::BoxSpinorama, 12},    {ExportSection::ChassisResponse, 12},
+        {ExportSection::ChassisImpedance, 6}, {ExportSection::ChassisCrossover, 6},
+        {ExportSection::ChassisBaffle, 6},    {ExportSection::ChassisItself, 6},
+        {ExportSection::ChassisMaxSpl, 3},    {ExportSection::AmpFilter, 4},
+        {ExportSection::AmpImpedance, 4}};
     std::size_t total = 0;
     for (const auto& [section, count] : counts) {
         const Table t = parse(exportOf(*r, {section}));
@@ -344,6 +391,10 @@ TEST(ResultsExport, ZeroResponseExportsGuardedLevels) {
                     want = "-1000";
                 }
             }
+            // The spinorama's directivity indices are differences of two such levels.
+            if (section == "spinorama box" && t.header[2][j].rfind("DI ", 0) == 0) {
+                want = "0";
+            }
         }
         seen888 += want == "-888" ? 1 : 0;
         seen1000 += want == "-1000" ? 1 : 0;
@@ -351,8 +402,9 @@ TEST(ResultsExport, ZeroResponseExportsGuardedLevels) {
             EXPECT_EQ(row[j], want) << section << " column " << j;
         }
     }
-    // box 1 + 12 + 73 + 12 + 73 + energy + max SPL; per driver front, rear, alone, max SPL
-    EXPECT_EQ(seen888, 1 + 12 + 73 + 12 + 73 + 1 + 1 + 2 * 4);
+    // box 1 + 12 + 73 + 12 + 73 + energy + max SPL + 10 spinorama levels; per driver front,
+    // rear, alone, max SPL
+    EXPECT_EQ(seen888, 1 + 12 + 73 + 12 + 73 + 1 + 1 + 10 + 2 * 4);
     // directivity, per driver crossover and baffle, per amplifier active filter
     EXPECT_EQ(seen1000, 1 + 2 * 2 + 2);
 }
@@ -464,12 +516,12 @@ TEST(ResultsExport, CountsOutsideTheirRangesAreLimited) {
     r->nAmps = -7;
     const Table none = parse(exportOf(*r, ExportSections::all()));
     EXPECT_EQ(none.rows.size(), 0u);
-    EXPECT_EQ(none.columns(), 2u + 24 + 146 + 24 + 146 + 3); // the box sections only
+    EXPECT_EQ(none.columns(), 2u + 24 + 146 + 24 + 146 + 3 + 12); // the box sections only
 }
 
 TEST(ResultsExportSections, NamesMapToTheCheckBoxesInFileOrder) {
     EXPECT_EQ(exportSectionNameList(),
-              "box,box-h30,box-h5,box-v30,box-v5,energy,directivity,maxspl,ch-response,"
+              "box,box-h30,box-h5,box-v30,box-v5,energy,directivity,maxspl,spin,ch-response,"
               "ch-impedance,ch-crossover,ch-baffle,ch-itself,ch-maxspl,amp-filter,amp-impedance");
     for (int k = 0; k < kExportSectionCount; ++k) {
         const ExportSectionInfo& info = kExportSectionTable[k];

@@ -154,6 +154,20 @@ void MainWindowTest::startsWithExampleAndCalculates() {
     QCOMPARE(window.chartView(ChartKind::DirectionsUp)->curveCount(), 7);
     QVERIFY(window.chartView(ChartKind::Chassis, 0)->curveCount() >= 4);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("Frequenzgang"));
+    // The spinorama with its rating beside it, and the reflection groups.
+    QCOMPARE(window.chartView(ChartKind::Spinorama)->curveCount(), 7);
+    QCOMPARE(window.chartView(ChartKind::Reflections)->curveCount(), 5);
+    QStringList tabTexts;
+    for (int k = 0; k < window.tabs()->count(); ++k) {
+        tabTexts.append(window.tabs()->tabText(k));
+    }
+    QVERIFY(tabTexts.contains(QStringLiteral("Spinorama")));
+    QVERIFY(tabTexts.contains(QStringLiteral("Reflexionen")));
+    const QStringList rating = window.spinoramaNotes()->text().split(QLatin1Char('\n'));
+    QCOMPARE(rating.size(), 6);
+    QVERIFY2(rating[0].startsWith(QStringLiteral("Bewertung ")), qPrintable(rating[0]));
+    QVERIFY(rating[2].startsWith(QStringLiteral("NBD_ON ")));
+    QVERIFY(rating[5].startsWith(QStringLiteral("SM_PIR ")));
     // The driver choice names every driver of the project.
     const auto* choice = window.tabs()->widget(kChassisTab)->findChild<QComboBox*>();
     const TProjekt& project = window.workspace().project();
