@@ -138,6 +138,7 @@ def check_files(prefix):
         "share/applications/%s.desktop" % APP_ID,
         "share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
         "share/mime/packages/%s.xml" % APP_ID,
+        "share/doc/sonora/copyright",
     ]
     for rel in expected:
         check(os.path.isfile(os.path.join(prefix, rel)), "installed: " + rel)
