@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "model/large_block.h"
 #include "model/record_defaults.h"
 #include "model/records.h"
 #include "model/result.h"
@@ -46,5 +47,47 @@ void BM_CopyResult(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(sizeof(sonora::TResult)));
 }
 BENCHMARK(BM_CopyResult)->Unit(benchmark::kMillisecond);
+
+// The same copy between blocks of the project's kind (huge pages), which results used before they
+// moved to small pages to keep the pages a run never writes out of memory.
+void BM_CopyResultHugePages(benchmark::State& state) {
+    constexpr std::size_t kBytes = sizeof(sonora::TResult);
+    const auto release = [](void* p) { sonora::releaseLarge(p); };
+    std::unique_ptr<void, decltype(release)> a(
+        sonora::allocateLarge(kBytes, sonora::LargeBlockUse::Dense), release);
+    std::unique_ptr<void, decltype(release)> b(
+        sonora::allocateLarge(kBytes, sonora::LargeBlockUse::Dense), release);
+    std::memset(a.get(), 0, kBytes);
+    std::memset(b.get(), 0, kBytes);
+    for (auto _ : state) {
+        std::memcpy(b.get(), a.get(), kBytes);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kBytes));
+}
+BENCHMARK(BM_CopyResultHugePages)->Unit(benchmark::kMillisecond);
+
+// Clearing the result at the start of a full run, with the run's writes after it (about what a
+// three-way writes): handing the pages back, so the writes fault them in again, against writing
+// zeros over all 75 MB.
+void BM_ClearResult(benchmark::State& state) {
+    auto r = std::make_unique<sonora::TResult>();
+    for (auto _ : state) {
+        std::memset(static_cast<void*>(r->fgang_sw), 1, sizeof r->fgang_sw / 8);
+        sonora::zeroLarge(r.get(), sizeof(sonora::TResult));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ClearResult)->Unit(benchmark::kMillisecond);
+
+void BM_ClearResultMemset(benchmark::State& state) {
+    auto r = std::make_unique<sonora::TResult>();
+    for (auto _ : state) {
+        std::memset(static_cast<void*>(r->fgang_sw), 1, sizeof r->fgang_sw / 8);
+        std::memset(static_cast<void*>(r.get()), 0, sizeof(sonora::TResult));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ClearResultMemset)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,15 +1,12 @@
 // sonora-cli calc: read a project in any form, compute it completely, print the error list and
 // the final message as the main window shows them, and optionally export the results and draw the
 // result charts into PNG files.
-#include <chrono>
 #include <cstdio>
 #include <memory>
 
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "cli/terminal_prompt.h"
-#include "engine/calc_form.h"
-#include "engine/calc_thread.h"
 
 #ifdef SONORA_CLI_PLOTS
 #include "app/ui/plot_export.h"
@@ -18,11 +15,6 @@
 namespace sonora::cli {
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// A whole calculation takes well under a second; this only guards against a hang.
-constexpr auto kCalcTimeout = 600s;
 
 struct CalcOptions {
     std::string project;
@@ -86,22 +78,13 @@ int runCalc(const Args& args) {
         return kExitUsage;
     }
 
-    TFormRechnen form;
-    TCalcThread::Options co;
-    co.pause = 0ms; // no pause between stages: nobody watches the progress
-    co.lowerPriority = false;
-    co.listener = &form;
-    TCalcThread calc(co);
-    form.attach(&calc);
-    form.CalcAllNew(*project);
-    if (!calc.waitUntilIdle(kCalcTimeout)) {
-        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
-                     static_cast<long long>(kCalcTimeout.count()));
+    ProjectRun run;
+    if (!run.run(*project)) {
         return kExitFailed;
     }
-    const bool valid = form.result && form.result->valid;
+    const bool valid = run.valid();
     if (!o.quiet) {
-        for (const std::string& line : form.ErrMemo) {
+        for (const std::string& line : run.errorList()) {
             std::printf("%s\n", terminalText(line).c_str());
         }
         // The error list ends with "Berechnung war erfolgreich." when every stage succeeded;
@@ -111,14 +94,14 @@ int runCalc(const Args& args) {
         }
     }
     if (!o.exportFile.empty()) {
-        if (!exportResults(o.exportFile, o.sections, *project, *form.result, prompt)) {
+        if (!exportResults(o.exportFile, o.sections, *project, run.result(), prompt)) {
             return kExitUsage;
         }
         if (!o.quiet) {
             std::printf("Export geschrieben: %s\n", o.exportFile.c_str());
         }
     }
-    if (!o.plotFolder.empty() && !writePlots(o.plotFolder, *project, *form.result, o.quiet)) {
+    if (!o.plotFolder.empty() && !writePlots(o.plotFolder, *project, run.result(), o.quiet)) {
         return kExitUsage;
     }
     return valid ? kExitOk : kExitFailed;

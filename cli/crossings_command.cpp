@@ -1,7 +1,6 @@
 // sonora-cli trennfrequenzen: compute a project completely and list where the summed on-axis
 // level of one group of drivers crosses that of a second group, as the finder window does.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,17 +9,10 @@
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "cli/terminal_prompt.h"
-#include "engine/calc_form.h"
-#include "engine/calc_thread.h"
 
 namespace sonora::cli {
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// A whole calculation takes well under a second; this only guards against a hang.
-constexpr auto kCalcTimeout = 600s;
 
 struct CrossingsOptions {
     std::string project;
@@ -113,28 +105,16 @@ int runCrossings(const Args& args) {
         }
     }
 
-    TFormRechnen form;
-    TCalcThread::Options co;
-    co.pause = 0ms; // no pause between stages: nobody watches the progress
-    co.lowerPriority = false;
-    co.listener = &form;
-    TCalcThread calc(co);
-    form.attach(&calc);
-    form.CalcAllNew(*project);
-    if (!calc.waitUntilIdle(kCalcTimeout)) {
-        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
-                     static_cast<long long>(kCalcTimeout.count()));
+    ProjectRun run;
+    if (!run.run(*project)) {
         return kExitFailed;
     }
     // The finder reads the main window's result, which only a run without errors provides.
-    if (!form.result || !form.result->valid) {
-        for (const std::string& line : form.ErrMemo) {
-            std::fprintf(stderr, "%s\n", terminalText(line).c_str());
-        }
-        std::fprintf(stderr, "Berechnung fehlerhaft.\n");
+    if (!run.valid()) {
+        run.reportFailure();
         return kExitFailed;
     }
-    for (const std::string& line : crossingLines(*form.result, group1, group2)) {
+    for (const std::string& line : crossingLines(run.result(), group1, group2)) {
         std::printf("%s\n", terminalText(line).c_str());
     }
     return kExitOk;

@@ -1,6 +1,5 @@
 // sonora-cli richtwirkung: compute a project completely and print the polar levels of both planes
 // at one grid frequency, as the polar plots of the main window show them.
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -11,18 +10,12 @@
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "cli/terminal_prompt.h"
-#include "engine/calc_form.h"
-#include "engine/calc_thread.h"
 #include "storage/numbers.h"
 
 namespace sonora::cli {
 
 namespace {
 
-using namespace std::chrono_literals;
-
-// A whole calculation takes well under a second; this only guards against a hang.
-constexpr auto kCalcTimeout = 600s;
 constexpr double kDefaultFrequency = 1000; // Hz
 constexpr double kMapLevelGuard = 1e-50;   // keeps the logarithm of a zero finite
 
@@ -81,30 +74,18 @@ int runDirectivity(const Args& args) {
         return kExitUsage;
     }
 
-    TFormRechnen form;
-    TCalcThread::Options co;
-    co.pause = 0ms;
-    co.lowerPriority = false;
-    co.listener = &form;
-    TCalcThread calc(co);
-    form.attach(&calc);
-    form.CalcAllNew(*project);
-    if (!calc.waitUntilIdle(kCalcTimeout)) {
-        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
-                     static_cast<long long>(kCalcTimeout.count()));
+    ProjectRun run;
+    if (!run.run(*project)) {
         return kExitFailed;
     }
-    if (!form.result || !form.result->valid) {
-        // Polar data of a failed run would be stale or empty: show why instead.
-        for (const std::string& line : form.ErrMemo) {
-            std::fprintf(stderr, "%s\n", terminalText(line).c_str());
-        }
-        std::fprintf(stderr, "Berechnung fehlerhaft.\n");
+    // Polar data of a failed run would be stale or empty: show why instead.
+    if (!run.valid()) {
+        run.reportFailure();
         return kExitFailed;
     }
 
     auto data = makeDirData();
-    Fill(*data, *form.result);
+    Fill(*data, run.result());
     if (data->nvalues <= 0) {
         std::fprintf(stderr, "Berechnung fehlerhaft.\n");
         return kExitFailed;

@@ -1,5 +1,9 @@
 #include "cli/project_loading.h"
 
+#include <chrono>
+#include <cstdio>
+
+#include "cli/terminal_prompt.h"
 #include "measure/results_export.h"
 #include "measure/results_export_sections.h"
 #include "model/record_defaults.h"
@@ -8,6 +12,11 @@
 #include "storage/project_file.h"
 
 namespace sonora::cli {
+
+namespace {
+// A whole calculation takes well under a second; this only guards against a hang.
+constexpr std::chrono::seconds kCalcTimeout{600};
+} // namespace
 
 bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& prompt) {
     const FileForm form = detectFileFormOf(path);
@@ -46,6 +55,39 @@ bool exportResults(const std::string& path, const std::string& sections, const T
         return false;
     }
     return true;
+}
+
+ProjectRun::ProjectRun() {
+    TCalcThread::Options co;
+    co.pause = std::chrono::milliseconds(0); // nobody watches the progress
+    co.lowerPriority = false;
+    co.listener = &form_;
+    calc_ = std::make_unique<TCalcThread>(co);
+    form_.attach(calc_.get());
+}
+
+ProjectRun::~ProjectRun() = default;
+
+bool ProjectRun::run(const TProjekt& project) {
+    valid_ = false;
+    form_.CalcAllNew(project);
+    if (!calc_->waitUntilIdle(kCalcTimeout)) {
+        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
+                     static_cast<long long>(kCalcTimeout.count()));
+        return false;
+    }
+    // The run object is idle and its record ours until the next request; it carries the flag the
+    // window's copy would carry.
+    valid_ = form_.errCount == 0;
+    calc_->Res->valid = valid_;
+    return true;
+}
+
+void ProjectRun::reportFailure() const {
+    for (const std::string& line : form_.ErrMemo) {
+        std::fprintf(stderr, "%s\n", terminalText(line).c_str());
+    }
+    std::fprintf(stderr, "Berechnung fehlerhaft.\n");
 }
 
 } // namespace sonora::cli

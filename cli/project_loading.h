@@ -1,8 +1,12 @@
 // Reading project files of any form for the commands, and the results export.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "engine/calc_form.h"
+#include "engine/calc_thread.h"
 #include "model/records.h"
 #include "model/result.h"
 #include "model/user_prompt.h"
@@ -18,5 +22,35 @@ bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& 
 // False with a message for unknown section names or a failed write.
 bool exportResults(const std::string& path, const std::string& sections, const TProjekt& project,
                    const TResult& result, UserPrompt& prompt);
+
+// A project computed completely on a run object of its own, as the window computes it but without
+// pauses between the stages. The result is the run object's own record, read once the run has
+// ended, so the 75 MB record is not copied.
+class ProjectRun {
+public:
+    ProjectRun();
+    ~ProjectRun();
+    ProjectRun(const ProjectRun&) = delete;
+    ProjectRun& operator=(const ProjectRun&) = delete;
+
+    // Computes `project` to its end. False, with the reason on standard error, when the run did
+    // not end within ten minutes (a guard against a hang: a run takes well under a second).
+    bool run(const TProjekt& project);
+    // Every stage succeeded; the result is then marked valid as the window's copy would be.
+    bool valid() const { return valid_; }
+    const TResult& result() const { return *calc_->Res; }
+    // The record itself, for a caller that keeps it beyond this object; no run may follow.
+    std::unique_ptr<TResult> takeResult() { return std::move(calc_->Res); }
+    // The error list as the window shows it, ending with "Berechnung war erfolgreich." or not.
+    const std::vector<std::string>& errorList() const { return form_.ErrMemo; }
+    // For commands that need a valid result: the error list and "Berechnung fehlerhaft." on
+    // standard error.
+    void reportFailure() const;
+
+private:
+    TFormRechnen form_{ResultCopy::None};
+    std::unique_ptr<TCalcThread> calc_;
+    bool valid_ = false;
+};
 
 } // namespace sonora::cli

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/large_block.h"
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 
@@ -20,13 +21,19 @@ std::string progressText(int ready, int all) {
     return utf8ToLatin1("Berechnung läuft: ") + compactNumberText(kProgressDigits, percent) + "%";
 }
 
-TFormRechnen::TFormRechnen() : result(std::make_unique<TResult>()) {}
+TFormRechnen::TFormRechnen(ResultCopy copy) {
+    if (copy == ResultCopy::Kept) {
+        result = makeZeroedLarge<TResult>();
+    }
+}
 
 void TFormRechnen::CalcNew(const TProjekt& p) {
     if (calc_ == nullptr) {
         return;
     }
-    result->valid = false;
+    if (result) {
+        result->valid = false;
+    }
     calc_->requestCalcNew(p, whileWaiting);
 }
 
@@ -34,7 +41,9 @@ void TFormRechnen::CalcAllNew(const TProjekt& p) {
     if (calc_ == nullptr) {
         return;
     }
-    result->valid = false;
+    if (result) {
+        result->valid = false;
+    }
     calc_->requestCalcAllNew(p, whileWaiting);
 }
 
@@ -81,8 +90,10 @@ void TFormRechnen::showFinalMessage(const TCalcThread& calc) {
 }
 
 void TFormRechnen::resultsBack(const TCalcThread& calc) {
-    std::memcpy(static_cast<void*>(result.get()), calc.Res.get(), sizeof(TResult));
-    result->valid = errCount == 0;
+    if (result) {
+        std::memcpy(static_cast<void*>(result.get()), calc.Res.get(), sizeof(TResult));
+        result->valid = errCount == 0;
+    }
     if (onResults) {
         onResults();
     }

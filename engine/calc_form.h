@@ -17,12 +17,17 @@ enum class StatusFace {
     Failed,  // red; a click opens the error list
 };
 
+// Whether the form keeps its own copy of each result. The window does, because its run object
+// goes on computing while the charts show the last result; the command line reads the run
+// object's record once the run has ended and needs no copy.
+enum class ResultCopy { Kept, None };
+
 // Texts are Latin-1, as everywhere in the core. Implements CalcListener by doing the work at once,
 // on the calling thread: the command line and tests use it so; a GUI forwards the worker's calls
 // to its own thread and then calls the same methods there.
 class TFormRechnen : public CalcListener {
 public:
-    TFormRechnen();
+    explicit TFormRechnen(ResultCopy copy = ResultCopy::Kept);
 
     // The interactive run object "R" this form drives (not owned).
     void attach(TCalcThread* calc) { calc_ = calc; }
@@ -46,7 +51,7 @@ public:
     int errCount = 0;
     std::string statusText;
     StatusFace statusFace = StatusFace::Normal;
-    std::unique_ptr<TResult> result; // the main window's copy of the last result
+    std::unique_ptr<TResult> result; // the main window's copy of the last result (or null)
 
 private:
     TCalcThread* calc_ = nullptr;

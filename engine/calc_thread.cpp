@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/stages.h"
+#include "model/large_block.h"
 
 #if defined(__linux__)
 #include <sys/resource.h>
@@ -155,7 +156,7 @@ std::string commentWithDate(std::string_view comment, const DateValue& date) {
 TCalcThread::TCalcThread(Options options)
     : kennung(options.kennung), isOptimizeThread(options.isOptimizeThread),
       newProjekt(std::make_unique<TProjekt>()), aktProjekt(std::make_unique<TProjekt>()),
-      Res(std::make_unique<TResult>()), m(std::make_unique<CrossoverWorkspace>()),
+      Res(makeZeroedLarge<TResult>()), m(std::make_unique<CrossoverWorkspace>()),
       options_(std::move(options)),
       stages_(options_.stages != nullptr ? options_.stages : &defaultStages_) {
     worker_ = std::thread([this] { run(); });
@@ -230,7 +231,7 @@ void TCalcThread::startFullRecalculation() {
     // bCalcnew first: a requester waits while either flag is set, so one must always be.
     bCalcnew = true;
     bCalcallnew = false;
-    std::memset(static_cast<void*>(Res.get()), 0, sizeof(TResult));
+    zeroLarge(Res.get(), sizeof(TResult));
 }
 
 void TCalcThread::takeRequest() {

@@ -316,7 +316,7 @@ struct TProjekt {
     FixedText<64> comment2;
     std::uint8_t pad3[6];
 
-    SONORA_LARGE_BLOCK
+    SONORA_LARGE_BLOCK(Dense)
 };
 SONORA_ASSERT_RECORD(TProjekt, header, nAmps, nChassis, saved, pad0, fMin, fMax, sz, pad1,
                      glatt_amp, glatt_imp, dummy2, pad2, freq, option, dummy, amp, chassis, einbau,

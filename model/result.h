@@ -57,7 +57,7 @@ struct TResult {
     double fgang_xch[kMaxChassis][kResultFreqs];                 // excursion, m
     double fgang_bmass[kResultFreqs]; // on-axis magnitude over the RMS magnitude over the sphere
 
-    SONORA_LARGE_BLOCK
+    SONORA_LARGE_BLOCK(Sparse)
 };
 SONORA_ASSERT_RECORD(TResult, valid, comment1, comment2, pad0, freq, nfreq, nAmps, nChassis,
                      chassisNames, chassisAmp, EinbauTyp, pad1, fgang_akt, fgang_sw, impedanz_ch,
