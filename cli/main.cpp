@@ -67,6 +67,16 @@ void printUsage(std::FILE* out) {
         "              NBD_PIR, LFX, SM_PIR (oder warum eine fehlt); --csv: die Kurven je\n"
         "              Rasterpunkt (Achse, Hörfenster, Frühe Reflexionen, Schallleistung,\n"
         "              Raumantwort, beide DI, fünf Reflexionsgruppen), durch \";\" getrennt\n"
+        "  frd PROJEKT ORDNER [--winkel H30,V-10,...]\n"
+        "              Kurven für andere Programme in ORDNER schreiben (fehlt er, wird er\n"
+        "              angelegt): Box_0Grad.frd, Box_Hoerfenster.frd, je Winkel\n"
+        "              Box_H30Grad.frd usw., je Chassis Chassis_N_NAME.frd (mit Schallwand,\n"
+        "              Filtern, Weiche und Position, wie es zur Box beiträgt) als Frequenz [Hz],\n"
+        "              Pegel [dB], Phase [Grad]; je Verstärker Verstaerker_N.zma als Frequenz,\n"
+        "              Impedanz [Ohm], Phase [Grad]. Winkel: H horizontal (> 0 rechts vom\n"
+        "              Hörer aus), V vertikal (> 0 oben), ganze Grad von -180 bis 180; ohne\n"
+        "              --winkel: H±15 bis H±90 in 15°-Schritten, V±15, V±30;\n"
+        "              Exit-Code 0 geschrieben, 1 Berechnung fehlerhaft, 2 Datei-/Aufruffehler\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -127,6 +137,9 @@ int main(int argc, char** argv) {
     }
     if (command == "spinorama") {
         return runSpinorama(rest);
+    }
+    if (command == "frd") {
+        return runFrd(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);

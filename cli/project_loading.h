@@ -1,6 +1,7 @@
 // Reading project files of any form for the commands, and the results export.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "model/records.h"
@@ -13,6 +14,11 @@ namespace sonora::cli {
 // values as the workspace does after loading. False, with the program's message, when the file is
 // no project file of a version this program reads.
 bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& prompt);
+
+// Computes `project` completely on a calculation thread of its own, without pauses between
+// stages. Returns the valid result; for a run that did not finish or failed, prints why to
+// standard error (the error list and "Berechnung fehlerhaft.") and returns null.
+std::unique_ptr<TResult> calculateValidResult(const TProjekt& project);
 
 // Writes the results export with the sections named in the comma list `sections` (empty: all).
 // False with a message for unknown section names or a failed write.

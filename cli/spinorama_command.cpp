@@ -1,6 +1,5 @@
 // sonora-cli spinorama: compute a project completely and print the preference rating of its
 // spinorama with the four inputs; --csv writes the curves per grid point.
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -11,19 +10,12 @@
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "cli/terminal_prompt.h"
-#include "engine/calc_form.h"
-#include "engine/calc_thread.h"
 #include "storage/file_io.h"
 #include "storage/numbers.h"
 
 namespace sonora::cli {
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// A whole calculation takes well under a second; this only guards against a hang.
-constexpr auto kCalcTimeout = 600s;
 
 struct SpinoramaOptions {
     std::string project;
@@ -80,30 +72,14 @@ int runSpinorama(const Args& args) {
         return kExitUsage;
     }
 
-    TFormRechnen form;
-    TCalcThread::Options co;
-    co.pause = 0ms; // no pause between stages: nobody watches the progress
-    co.lowerPriority = false;
-    co.listener = &form;
-    TCalcThread calc(co);
-    form.attach(&calc);
-    form.CalcAllNew(*project);
-    if (!calc.waitUntilIdle(kCalcTimeout)) {
-        std::fprintf(stderr, "Die Berechnung wurde nach %lld s abgebrochen.\n",
-                     static_cast<long long>(kCalcTimeout.count()));
-        return kExitFailed;
-    }
-    // The planes of a failed run would be stale or empty: show why instead.
-    if (!form.result || !form.result->valid) {
-        for (const std::string& line : form.ErrMemo) {
-            std::fprintf(stderr, "%s\n", terminalText(line).c_str());
-        }
-        std::fprintf(stderr, "Berechnung fehlerhaft.\n");
+    // The planes of a failed run would be stale or empty: the helper shows why instead.
+    const std::unique_ptr<TResult> result = calculateValidResult(*project);
+    if (!result) {
         return kExitFailed;
     }
 
     auto spin = std::make_unique<Spinorama>();
-    computeSpinorama(*form.result, *spin);
+    computeSpinorama(*result, *spin);
     const PreferenceRating& r = spin->rating;
     std::printf("%s\n", terminalText(ratingScoreText(r, false)).c_str());
     std::printf("%s\n", terminalText(ratingScoreText(r, true)).c_str());
