@@ -62,10 +62,6 @@ double phaseDegrees(const Complex& h) {
     return std::atan2(h.im, h.re) * kDegreesPerRadian;
 }
 
-bool finite(const Complex& h) {
-    return std::isfinite(h.re) && std::isfinite(h.im);
-}
-
 // One curve before it becomes text: at grid index i its level (or magnitude) and phase.
 struct Curve {
     std::string name;    // file name
@@ -74,8 +70,14 @@ struct Curve {
     std::function<void(int i, double& value, double& phase)> at;
 };
 
+// A header line; control characters in a name (a line break in a file name) become blanks, so
+// that no text can start a line of its own that a reader would take for data.
 std::string headerLine(std::string_view text) {
-    return "* " + std::string(text) + kEol;
+    std::string line = "* ";
+    for (const char c : text) {
+        line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    return line + kEol;
 }
 
 std::string curveText(const TResult& r, int nfreq, std::string_view projectName,
@@ -87,8 +89,10 @@ std::string curveText(const TResult& r, int nfreq, std::string_view projectName,
         text += headerLine("Kommentar: " + r.comment1.str());
     }
     text += headerLine("Kurve: " + curve.caption);
-    text += headerLine(curve.impedance ? "Frequenz [Hz]\tBetrag [Ohm]\tPhase [Grad]"
-                                       : "Frequenz [Hz]\tPegel [dB]\tPhase [Grad]");
+    text += "* ";
+    text += curve.impedance ? "Frequenz [Hz]\tBetrag [Ohm]\tPhase [Grad]"
+                            : "Frequenz [Hz]\tPegel [dB]\tPhase [Grad]";
+    text += kEol;
     for (int i = 0; i < nfreq; ++i) {
         double value = 0;
         double phase = 0;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <complex>
@@ -317,6 +318,27 @@ TEST(CurveExportNames, DriverNamesBecomeSafeFileNames) {
     EXPECT_EQ(driverFileName(2, ""), "Chassis_3.frd");
     EXPECT_EQ(driverFileName(2, "\x01\xA7/"), "Chassis_3.frd");
     EXPECT_EQ(amplifierFileName(5), "Verstaerker_6.zma");
+}
+
+TEST_F(CurveExport, NamesWithLineBreaksStayInTheHeader) {
+    auto r = std::make_unique<TResult>(result());
+    r->chassisNames[0].assign("TT\r\n10\t80\t0");
+    CurveExportChoice choice;
+    choice.onAxis = choice.listeningWindow = choice.amplifiers = false;
+    std::vector<CurveFile> files;
+    std::string error;
+    ASSERT_TRUE(curveExportFiles(*r, "Projekt\n5 90 0", choice, files, error)) << error;
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].name, "Chassis_1_TT_10_80_0.frd");
+    // Every line is either a header line or one of the grid's rows.
+    int rows = 0;
+    std::istringstream in(files[0].text);
+    for (std::string line; std::getline(in, line);) {
+        ASSERT_FALSE(line.empty());
+        rows += line[0] == '*' ? 0 : 1;
+        EXPECT_TRUE(line[0] == '*' || std::isdigit(static_cast<unsigned char>(line[0]))) << line;
+    }
+    EXPECT_EQ(rows, r->nfreq);
 }
 
 TEST_F(CurveExport, ResultsThatCannotGiveCurvesWriteNothing) {
