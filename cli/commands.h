@@ -23,6 +23,7 @@ int runCrossings(const Args& args);
 int runDirectivity(const Args& args);
 int runSpinorama(const Args& args);
 int runFrd(const Args& args);
+int runImpulse(const Args& args);
 
 void printUsage(std::FILE* out);
 

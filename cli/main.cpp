@@ -77,6 +77,13 @@ void printUsage(std::FILE* out) {
         "              Hörer aus), V vertikal (> 0 oben), ganze Grad von -180 bis 180; ohne\n"
         "              --winkel: H±15 bis H±90 in 15°-Schritten, V±15, V±30;\n"
         "              Exit-Code 0 geschrieben, 1 Berechnung fehlerhaft, 2 Datei-/Aufruffehler\n"
+        "  impuls PROJEKT [--chassis N] [--abtastrate HZ] [--laenge N] [--csv DATEI]\n"
+        "              Impuls- und Sprungantwort der Box auf Achse (--chassis: des Chassis N,\n"
+        "              wie es zur Box beiträgt); gibt Abtastrate (Vorgabe 48000 Hz), Länge\n"
+        "              (Vorgabe 65536 Samples, gerade), die Verlängerung unter dem Raster\n"
+        "              (Steigung der untersten Oktave) und das halbe Hann-Fenster über ihm\n"
+        "              aus; --csv: t [ms], Impuls- und Sprungantwort je Sample, t = 0 nach\n"
+        "              1 ms Vorlauf, durch \";\" getrennt\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -140,6 +147,9 @@ int main(int argc, char** argv) {
     }
     if (command == "frd") {
         return runFrd(rest);
+    }
+    if (command == "impuls") {
+        return runImpulse(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);
