@@ -22,6 +22,8 @@ int runOptimize(const Args& args);
 int runCrossings(const Args& args);
 int runDirectivity(const Args& args);
 int runSpinorama(const Args& args);
+int runFrd(const Args& args);
+int runImpulse(const Args& args);
 
 void printUsage(std::FILE* out);
 

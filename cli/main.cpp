@@ -67,6 +67,23 @@ void printUsage(std::FILE* out) {
         "              NBD_PIR, LFX, SM_PIR (oder warum eine fehlt); --csv: die Kurven je\n"
         "              Rasterpunkt (Achse, Hörfenster, Frühe Reflexionen, Schallleistung,\n"
         "              Raumantwort, beide DI, fünf Reflexionsgruppen), durch \";\" getrennt\n"
+        "  frd PROJEKT ORDNER [--winkel H30,V-10,...]\n"
+        "              Kurven für andere Programme in ORDNER schreiben (fehlt er, wird er\n"
+        "              angelegt): Box_0Grad.frd, Box_Hoerfenster.frd, je Winkel\n"
+        "              Box_H30Grad.frd usw., je Chassis Chassis_N_NAME.frd (mit Schallwand,\n"
+        "              Filtern, Weiche und Position, wie es zur Box beiträgt) als Frequenz [Hz],\n"
+        "              Pegel [dB], Phase [Grad]; je Verstärker Verstaerker_N.zma als Frequenz,\n"
+        "              Impedanz [Ohm], Phase [Grad]. Winkel: H horizontal (> 0 rechts vom\n"
+        "              Hörer aus), V vertikal (> 0 oben), ganze Grad von -180 bis 180; ohne\n"
+        "              --winkel: H±15 bis H±90 in 15°-Schritten, V±15, V±30;\n"
+        "              Exit-Code 0 geschrieben, 1 Berechnung fehlerhaft, 2 Datei-/Aufruffehler\n"
+        "  impuls PROJEKT [--chassis N] [--abtastrate HZ] [--laenge N] [--csv DATEI]\n"
+        "              Impuls- und Sprungantwort der Box auf Achse (--chassis: des Chassis N,\n"
+        "              wie es zur Box beiträgt); gibt Abtastrate (Vorgabe 48000 Hz), Länge\n"
+        "              (Vorgabe 65536 Samples, gerade), die Verlängerung unter dem Raster\n"
+        "              (Steigung der untersten Oktave) und das halbe Hann-Fenster über ihm\n"
+        "              aus; --csv: t [ms], Impuls- und Sprungantwort je Sample, t = 0 nach\n"
+        "              1 ms Vorlauf, durch \";\" getrennt\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -127,6 +144,12 @@ int main(int argc, char** argv) {
     }
     if (command == "spinorama") {
         return runSpinorama(rest);
+    }
+    if (command == "frd") {
+        return runFrd(rest);
+    }
+    if (command == "impuls") {
+        return runImpulse(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);

@@ -33,6 +33,18 @@ bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& 
     return true;
 }
 
+std::unique_ptr<TResult> calculateValidResult(const TProjekt& project) {
+    ProjectRun run;
+    if (!run.run(project)) {
+        return nullptr;
+    }
+    if (!run.valid()) {
+        run.reportFailure();
+        return nullptr;
+    }
+    return run.takeResult();
+}
+
 bool exportResults(const std::string& path, const std::string& sections, const TProjekt&,
                    const TResult& result, UserPrompt& prompt) {
     ExportSections chosen = ExportSections::all();

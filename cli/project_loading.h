@@ -18,6 +18,12 @@ namespace sonora::cli {
 // no project file of a version this program reads.
 bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& prompt);
 
+// Computes `project` completely on a calculation thread of its own, without pauses between
+// stages. Returns the valid result (the run's own record, not a copy; see ProjectRun); for a run
+// that did not finish or failed, prints why to standard error (the error list and "Berechnung
+// fehlerhaft.") and returns null.
+std::unique_ptr<TResult> calculateValidResult(const TProjekt& project);
+
 // Writes the results export with the sections named in the comma list `sections` (empty: all).
 // False with a message for unknown section names or a failed write.
 bool exportResults(const std::string& path, const std::string& sections, const TProjekt& project,

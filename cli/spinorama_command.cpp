@@ -72,18 +72,14 @@ int runSpinorama(const Args& args) {
         return kExitUsage;
     }
 
-    ProjectRun run;
-    if (!run.run(*project)) {
-        return kExitFailed;
-    }
-    // The planes of a failed run would be stale or empty: show why instead.
-    if (!run.valid()) {
-        run.reportFailure();
+    // The planes of a failed run would be stale or empty: the helper shows why instead.
+    const std::unique_ptr<TResult> result = calculateValidResult(*project);
+    if (!result) {
         return kExitFailed;
     }
 
     auto spin = std::make_unique<Spinorama>();
-    computeSpinorama(run.result(), *spin);
+    computeSpinorama(*result, *spin);
     const PreferenceRating& r = spin->rating;
     std::printf("%s\n", terminalText(ratingScoreText(r, false)).c_str());
     std::printf("%s\n", terminalText(ratingScoreText(r, true)).c_str());

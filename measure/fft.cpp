@@ -56,4 +56,39 @@ bool realForwardDft(const std::vector<double>& samples, std::vector<std::complex
     return true;
 }
 
+bool realInverseDft(const std::vector<std::complex<double>>& bins, std::vector<double>& samples) {
+    samples.clear();
+    if (bins.size() < 2 ||
+        bins.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)) {
+        return false;
+    }
+    const std::size_t count = 2 * (bins.size() - 1);
+    std::unique_ptr<fftw_complex, FftwFree> in(fftw_alloc_complex(bins.size()));
+    std::unique_ptr<double, FftwFree> out(fftw_alloc_real(count));
+    if (!in || !out) {
+        return false;
+    }
+    fftw_plan plan = nullptr;
+    {
+        // FFTW_ESTIMATE: no trial transforms, see realForwardDft. A complex-to-real transform
+        // overwrites its input, which is a copy here.
+        std::lock_guard<std::mutex> guard(fftwPlannerLock());
+        plan = fftw_plan_dft_c2r_1d(static_cast<int>(count), in.get(), out.get(), FFTW_ESTIMATE);
+    }
+    if (plan == nullptr) {
+        return false;
+    }
+    for (std::size_t k = 0; k < bins.size(); ++k) {
+        in.get()[k][0] = bins[k].real();
+        in.get()[k][1] = bins[k].imag();
+    }
+    in.get()[0][1] = 0; // the two real bins, whatever FFTW would make of an imaginary part
+    in.get()[bins.size() - 1][1] = 0;
+    fftw_execute(plan);
+    samples.assign(out.get(), out.get() + count);
+    std::lock_guard<std::mutex> guard(fftwPlannerLock());
+    fftw_destroy_plan(plan);
+    return true;
+}
+
 } // namespace sonora

@@ -17,4 +17,11 @@ std::mutex& fftwPlannerLock();
 // threads. False (bins empty) for no samples or when memory runs out.
 bool realForwardDft(const std::vector<double>& samples, std::vector<std::complex<double>>& bins);
 
+// The inverse of realForwardDft: samples[m] = sum over k of bins[k] * e^(2 pi i k m / n) over the
+// whole Hermitian spectrum of n = 2 * (bins.size() - 1) samples, unscaled (a forward and an inverse
+// transform give n times the samples). The imaginary parts of bins[0] and bins[n/2] are ignored.
+// Safe to call from several threads. False (samples empty) for fewer than 2 bins or when memory
+// runs out.
+bool realInverseDft(const std::vector<std::complex<double>>& bins, std::vector<double>& samples);
+
 } // namespace sonora

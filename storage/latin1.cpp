@@ -17,6 +17,32 @@ bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
+bool isNameCharacter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// Latin-1 letters outside ASCII that titles and driver names use, with their ASCII spelling.
+const char* spelledOut(unsigned char c) {
+    switch (c) {
+    case 0xC4:
+        return "Ae";
+    case 0xD6:
+        return "Oe";
+    case 0xDC:
+        return "Ue";
+    case 0xE4:
+        return "ae";
+    case 0xF6:
+        return "oe";
+    case 0xFC:
+        return "ue";
+    case 0xDF:
+        return "ss";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace
 
 std::string latin1ToUtf8(std::string_view text) {
@@ -85,6 +111,25 @@ std::string utf8ToLatin1(std::string_view text) {
         i += length;
     }
     return out;
+}
+
+std::string fileNameStem(std::string_view latin1Title) {
+    std::string name;
+    bool gap = false;
+    for (const char ch : latin1Title) {
+        const auto c = static_cast<unsigned char>(ch);
+        const char* spelled = spelledOut(c);
+        if (spelled == nullptr && !isNameCharacter(c)) {
+            gap = true;
+            continue;
+        }
+        if (gap && !name.empty()) {
+            name += '_';
+        }
+        gap = false;
+        name += spelled != nullptr ? std::string(spelled) : std::string(1, ch);
+    }
+    return name;
 }
 
 } // namespace sonora

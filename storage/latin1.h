@@ -15,4 +15,9 @@ std::string latin1ToUtf8(std::string_view text);
 // more characters than the input has bytes.
 std::string utf8ToLatin1(std::string_view text);
 
+// A Latin-1 title as a file name that every system takes: umlauts and ß spelled out (ae, oe, ue,
+// ss), every run of characters other than ASCII letters, digits and "-" one "_", none at the
+// ends. "Bündelungsmaß" gives "Buendelungsmass"; a title without such characters gives "".
+std::string fileNameStem(std::string_view latin1Title);
+
 } // namespace sonora

@@ -4,10 +4,13 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "analysis/curve_export.h"
 #include "app/ui/file_dialogs.h"
 #include "app/ui/qt_text.h"
 #include "measure/results_export.h"
@@ -29,6 +32,10 @@ QString chooseExportFile(QWidget* parent, const ExportSaveDialog& dialog) {
     // The window asks before overwriting, in the program's own words.
     return runFileDialog(
         parent, {FileDialogMode::Save, dialog.title, dialog.folder, dialog.filter, {}, false});
+}
+
+QString chooseCurveFolder(QWidget* parent, const QString& title, const QString& start) {
+    return existingFolder(parent, title, start);
 }
 
 QString qtNameFilter(std::string_view pairs) {
@@ -85,8 +92,23 @@ ExportWindow::ExportWindow(ExportResultSource result, QString startFolder, UserP
     buttons->addStretch(1);
     buttons->addWidget(export_);
     buttons->addWidget(cancel_);
+    // The curves for other programs: one file per curve, into a folder.
+    auto* curves = new QGroupBox(QString::fromUtf8("Kurven für andere Programme"), this);
+    angles_ = new QLineEdit(latin1View(kDefaultCurveAngles), curves);
+    angles_->setToolTip(QString::fromUtf8(
+        "Box-Frequenzgänge in den Ebenen, durch Komma getrennt: H horizontal (> 0 rechts vom "
+        "Hörer aus), V vertikal (> 0 oben), ganze Grad von -180 bis 180. Achse, Hörfenster, "
+        "jedes Chassis und jeder Verstärker werden immer geschrieben."));
+    curves_ = new QPushButton(QString::fromUtf8("Kurven für andere Programme (FRD/ZMA) …"), curves);
+    connect(curves_, &QPushButton::clicked, this, [this] { writeCurvesWithDialog(); });
+    auto* curveRow = new QHBoxLayout(curves);
+    curveRow->addWidget(new QLabel(QStringLiteral("Winkel:"), curves));
+    curveRow->addWidget(angles_, 1);
+    curveRow->addWidget(curves_);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
+    layout->addWidget(curves);
     layout->addLayout(buttons);
 }
 
@@ -129,13 +151,46 @@ bool ExportWindow::exportWithDialog() {
     return true;
 }
 
+bool ExportWindow::writeCurvesWithDialog() {
+    CurveExportChoice choice;
+    std::string error;
+    if (!parsePlaneAngles(toUtf8(angles_->text()), choice.angles, error)) {
+        prompt_.showMessage(utf8ToLatin1(error)); // before the dialog: the list needs fixing
+        return false;
+    }
+    const QString folder =
+        folderChooser_(this, QString::fromUtf8("Ordner für die Kurven wählen"), startFolder_);
+    if (folder.isEmpty()) {
+        return false; // cancelled: nothing happens
+    }
+    const TResult* result = result_ ? result_() : nullptr;
+    if (result == nullptr) {
+        prompt_.showMessage(utf8ToLatin1("Es liegt noch kein Rechenergebnis vor."));
+        return false;
+    }
+    const std::string path = toUtf8(folder);
+    std::vector<std::string> written;
+    if (!writeCurveExport(path, *result, projectName_ ? projectName_() : std::string(), choice,
+                          written, error)) {
+        prompt_.showMessage(utf8ToLatin1(error)); // the window stays open for another folder
+        return false;
+    }
+    UserPrompt& prompt = prompt_; // the window may be gone once closed
+    close();
+    prompt.showMessage(
+        utf8ToLatin1(std::to_string(written.size()) + " Kurven geschrieben in Ordner\r\n" + path));
+    return true;
+}
+
 ExportWindow* showExportWindow(QWidget* parent, ExportResultSource result,
-                               const std::string& startFolderUtf8, UserPrompt& prompt) {
+                               const std::string& startFolderUtf8, UserPrompt& prompt,
+                               ExportProjectName projectName) {
     auto* window = parent != nullptr
                        ? parent->findChild<ExportWindow*>(QString(), Qt::FindDirectChildrenOnly)
                        : nullptr;
     if (window == nullptr || !window->isVisible()) {
         window = new ExportWindow(std::move(result), fromUtf8(startFolderUtf8), prompt, parent);
+        window->setProjectName(std::move(projectName));
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->show();

@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -32,6 +33,7 @@
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
 #include "app/ui/window_keeper.h"
+#include "storage/latin1.h"
 #include "storage/newer_driver_check.h"
 
 namespace sonora::ui {
@@ -338,7 +340,11 @@ void MainWindow::buildMenus() {
     fileMenu_->addAction(QStringLiteral("&Export ..."), this, [this] {
         showExportWindow(
             this, [this] { return bridge_->form().result.get(); },
-            workspace_->environment().folders.reports, *prompt_);
+            workspace_->environment().folders.reports, *prompt_,
+            [this] {
+                // The curve files name the project by its file name.
+                return utf8ToLatin1(std::filesystem::path(workspace_->fileName()).stem().string());
+            });
     });
     fileMenu_->addAction(QStringLiteral("&Beenden"), this, &QWidget::close)
         ->setShortcut(QKeySequence::Quit);

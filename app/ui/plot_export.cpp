@@ -35,32 +35,6 @@ constexpr std::array kPlottedCharts = {
     ChartKind::GroupDelay,
 };
 
-bool isNameCharacter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
-}
-
-// Latin-1 letters outside ASCII that chart titles use, with their ASCII spelling.
-const char* spelledOut(unsigned char c) {
-    switch (c) {
-    case 0xC4:
-        return "Ae";
-    case 0xD6:
-        return "Oe";
-    case 0xDC:
-        return "Ue";
-    case 0xE4:
-        return "ae";
-    case 0xF6:
-        return "oe";
-    case 0xFC:
-        return "ue";
-    case 0xDF:
-        return "ss";
-    default:
-        return nullptr;
-    }
-}
-
 // The process's Qt application: the existing one, or an offscreen one made for this export.
 class OffscreenApplication {
 public:
@@ -154,25 +128,8 @@ void writeDirectivityPlots(const TProjekt& project, const TResult& result, const
 } // namespace
 
 std::string plotFileName(const std::string& latin1Title) {
-    std::string name;
-    bool gap = false;
-    for (const char ch : latin1Title) {
-        const auto c = static_cast<unsigned char>(ch);
-        const char* spelled = spelledOut(c);
-        if (spelled == nullptr && !isNameCharacter(c)) {
-            gap = true;
-            continue;
-        }
-        if (gap && !name.empty()) {
-            name += '_';
-        }
-        gap = false;
-        name += spelled != nullptr ? std::string(spelled) : std::string(1, ch);
-    }
-    if (name.empty()) {
-        name = "Diagramm";
-    }
-    return name + ".png";
+    const std::string name = fileNameStem(latin1Title);
+    return (name.empty() ? std::string("Diagramm") : name) + ".png";
 }
 
 PlotExport writeResultPlots(const TProjekt& project, const TResult& result,

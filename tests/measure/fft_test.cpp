@@ -60,6 +60,32 @@ TEST(RealForwardDft, MatchesTheDirectSumForAnyLength) {
     EXPECT_TRUE(bins.empty());
 }
 
+TEST(RealInverseDft, UndoesTheForwardTransformTimesN) {
+    for (std::size_t n : {2u, 4u, 10u, 64u, 98u, 480u}) {
+        const std::vector<double> x = randomSamples(n, 7u + static_cast<unsigned>(n));
+        std::vector<std::complex<double>> bins;
+        ASSERT_TRUE(realForwardDft(x, bins));
+        std::vector<double> back;
+        ASSERT_TRUE(realInverseDft(bins, back));
+        ASSERT_EQ(back.size(), n);
+        for (std::size_t m = 0; m < n; ++m) {
+            EXPECT_NEAR(back[m], static_cast<double>(n) * x[m], 1e-9 * static_cast<double>(n));
+        }
+    }
+    // One bin at k = 1 is a cosine of one period; the imaginary part of the DC bin is ignored.
+    std::vector<double> cosine;
+    ASSERT_TRUE(
+        realInverseDft({{0.0, 5.0}, {1.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}, {0.0, 0.0}}, cosine));
+    ASSERT_EQ(cosine.size(), 8u);
+    for (std::size_t m = 0; m < 8; ++m) {
+        EXPECT_NEAR(cosine[m], 2 * std::cos(2 * std::numbers::pi * static_cast<double>(m) / 8),
+                    1e-12);
+    }
+    std::vector<double> samples{1.0};
+    EXPECT_FALSE(realInverseDft({{1.0, 0.0}}, samples));
+    EXPECT_TRUE(samples.empty());
+}
+
 TEST(RealForwardDft, PlansFromSeveralThreadsAtOnce) {
     constexpr int kThreads = 4;
     constexpr int kRounds = 25;

@@ -1,15 +1,19 @@
 // The export window offscreen: its check boxes, the save dialog's title, folder and filter, the
 // file it writes against the core export for the same choice, the overwrite question, "Abbruch",
-// the final message, and the entry in the main window's file menu.
+// the final message, the curves for other programs written into a chosen folder, and the entry in
+// the main window's file menu.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
 #include <optional>
 
+#include "analysis/curve_export.h"
 #include "app/ui/export_window.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
@@ -50,6 +54,18 @@ struct FakeChooser {
     }
 };
 
+// A folder chooser that answers with a fixed folder (empty: cancelled) and notes what it was shown.
+struct FakeFolderChooser {
+    QString answer;
+    std::optional<std::pair<QString, QString>> shown; // title, start folder
+    CurveFolderChooser function() {
+        return [this](QWidget*, const QString& title, const QString& start) {
+            shown = std::make_pair(title, start);
+            return answer;
+        };
+    }
+};
+
 } // namespace
 
 class ExportWindowTest : public QObject {
@@ -62,6 +78,8 @@ private slots:
     void cancellingAndAbbruchWriteNothing();
     void failedWriteSaysWhyAndClosesTheWindow();
     void fileNamesAndFilter();
+    void curvesGoIntoTheChosenFolderAsTheCoreWritesThem();
+    void curvesRefusedWithTheReasonAndTheWindowStaysOpen();
     void fileMenuOpensItOnTheWindowsResult();
 
 private:
@@ -99,8 +117,10 @@ void ExportWindowTest::showsTheThreeGroupsAndButtons() {
     for (const QGroupBox* g : window.findChildren<QGroupBox*>()) {
         groups << g->title();
     }
+    // The three groups of the table, then the curves for other programs.
     QCOMPARE(groups, QStringList({QStringLiteral("Gesamtbox"), QStringLiteral("Chassis"),
-                                  QString::fromUtf8("Verstärker")}));
+                                  QString::fromUtf8("Verstärker"),
+                                  QString::fromUtf8("Kurven für andere Programme")}));
     QCOMPARE(window.findChildren<QCheckBox*>().size(), kExportSectionCount);
     // Each box sits in its group, captioned as the export names it; nothing is ticked at first.
     QCOMPARE(window.checkBox(ExportSection::BoxHorizontal5)->text(),
@@ -235,6 +255,88 @@ void ExportWindowTest::fileNamesAndFilter() {
     QCOMPARE(withDefaultExtension(QString(), ".exp"), QString());
 }
 
+void ExportWindowTest::curvesGoIntoTheChosenFolderAsTheCoreWritesThem() {
+    ScriptedPrompt prompt;
+    FakeFolderChooser chooser;
+    chooser.answer = dir_.filePath(QStringLiteral("kurven")); // made by the export
+    ExportWindow window([this] { return result_.get(); }, QStringLiteral("/start/ordner"), prompt);
+    window.setFolderChooser(chooser.function());
+    window.setProjectName([] { return std::string("Zweiwege geschlossen"); });
+    window.show();
+    QCOMPARE(window.curvesButton()->text(),
+             QString::fromUtf8("Kurven für andere Programme (FRD/ZMA) …"));
+    QCOMPARE(window.anglesField()->text(),
+             QString::fromLatin1(kDefaultCurveAngles.data(), kDefaultCurveAngles.size()));
+    window.anglesField()->setText(QStringLiteral("H30, V-10"));
+
+    QTest::mouseClick(window.curvesButton(), Qt::LeftButton);
+    QVERIFY(chooser.shown.has_value());
+    QCOMPARE(chooser.shown->first, QString::fromUtf8("Ordner für die Kurven wählen"));
+    QCOMPARE(chooser.shown->second, QStringLiteral("/start/ordner"));
+
+    CurveExportChoice choice;
+    choice.angles = {{CurvePlane::Horizontal, 30}, {CurvePlane::Vertical, -10}};
+    std::vector<CurveFile> files;
+    std::string error;
+    QVERIFY(curveExportFiles(*result_, "Zweiwege geschlossen", choice, files, error));
+    QStringList names;
+    for (const CurveFile& f : files) {
+        names << QString::fromStdString(f.name);
+        QCOMPARE(readFile(QDir(chooser.answer).filePath(names.back())), bytes(f.text));
+    }
+    // Box on axis, listening window, two angles, two drivers, one amplifier.
+    QCOMPARE(names.size(), 7);
+    names.sort();
+    QCOMPARE(QDir(chooser.answer).entryList(QDir::Files), names);
+    QVERIFY(readFile(QDir(chooser.answer).filePath(QStringLiteral("Box_V-10Grad.frd")))
+                .contains("* Projekt: Zweiwege geschlossen\r\n"));
+    QVERIFY(!window.isVisible());
+    QVERIFY(prompt.questions.empty());
+    QCOMPARE(prompt.messages, std::vector<std::string>{"7 Kurven geschrieben in Ordner\r\n" +
+                                                       utf8ToLatin1(toUtf8(chooser.answer))});
+}
+
+void ExportWindowTest::curvesRefusedWithTheReasonAndTheWindowStaysOpen() {
+    ScriptedPrompt prompt;
+    FakeFolderChooser chooser;
+    ExportWindow window([this] { return result_.get(); }, dir_.path(), prompt);
+    window.setFolderChooser(chooser.function());
+    window.show();
+    const QStringList before = QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    // A list that cannot be read is reported before any dialog.
+    window.anglesField()->setText(QStringLiteral("H30,W5"));
+    QVERIFY(!window.writeCurvesWithDialog());
+    QVERIFY(!chooser.shown.has_value());
+    QCOMPARE(prompt.messages.size(), std::size_t{1});
+    QCOMPARE(latin1ToUtf8(prompt.messages[0]).rfind("Ungültiger Winkel \"W5\"", 0), 0u);
+    QVERIFY(window.isVisible());
+
+    // A cancelled dialog does nothing.
+    window.anglesField()->setText(QStringLiteral("H30"));
+    QVERIFY(!window.writeCurvesWithDialog());
+    QVERIFY(chooser.shown.has_value());
+    QCOMPARE(prompt.messages.size(), std::size_t{1});
+
+    // A folder that cannot be made: the reason, and nothing left behind.
+    chooser.answer = dir_.filePath(QStringLiteral("gibt/es_nicht"));
+    QVERIFY(!window.writeCurvesWithDialog());
+    QCOMPARE(prompt.messages.size(), std::size_t{2});
+    QCOMPARE(latin1ToUtf8(prompt.messages[1]).rfind("Der Ordner " + toUtf8(chooser.answer), 0), 0u);
+    QVERIFY(window.isVisible());
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+
+    // Without a result there is nothing to write.
+    ScriptedPrompt empty;
+    ExportWindow none([] { return static_cast<const TResult*>(nullptr); }, dir_.path(), empty);
+    chooser.answer = dir_.filePath(QStringLiteral("leer"));
+    none.setFolderChooser(chooser.function());
+    QVERIFY(!none.writeCurvesWithDialog());
+    QCOMPARE(empty.messages,
+             std::vector<std::string>{utf8ToLatin1("Es liegt noch kein Rechenergebnis vor.")});
+    QVERIFY(!QDir(chooser.answer).exists());
+}
+
 void ExportWindowTest::fileMenuOpensItOnTheWindowsResult() {
     QTemporaryDir dir;
     ScriptedPrompt prompt;
@@ -274,6 +376,18 @@ void ExportWindowTest::fileMenuOpensItOnTheWindowsResult() {
                                                                 ExportSection::AmpImpedance})));
     QCOMPARE(prompt.messages.back(), exportWrittenMessage(toUtf8(chooser.answer)));
     QTRY_VERIFY(main.findChild<ExportWindow*>() == nullptr); // deleted once closed
+
+    // The curve files name the project the main window has open.
+    entry->trigger();
+    window = main.findChild<ExportWindow*>();
+    QVERIFY(window != nullptr);
+    FakeFolderChooser folder;
+    folder.answer = dir.filePath(QStringLiteral("kurven"));
+    window->setFolderChooser(folder.function());
+    QVERIFY(window->writeCurvesWithDialog());
+    QCOMPARE(toUtf8(folder.shown->second), main.workspace().environment().folders.reports);
+    QVERIFY(readFile(QDir(folder.answer).filePath(QStringLiteral("Box_0Grad.frd")))
+                .contains("* Projekt: Zweiwege geschlossen\r\n"));
 }
 
 QTEST_MAIN(ExportWindowTest)
