@@ -72,9 +72,8 @@ int runCalc(const Args& args) {
         printUsage(stderr);
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
+    const std::unique_ptr<TProjekt> project = readCommandProject(o.project);
+    if (!project) {
         return kExitUsage;
     }
 
@@ -94,7 +93,7 @@ int runCalc(const Args& args) {
         }
     }
     if (!o.exportFile.empty()) {
-        if (!exportResults(o.exportFile, o.sections, *project, run.result(), prompt)) {
+        if (!exportResults(o.exportFile, o.sections, run.result())) {
             return kExitUsage;
         }
         if (!o.quiet) {

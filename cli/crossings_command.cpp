@@ -84,9 +84,8 @@ int runCrossings(const Args& args) {
         printUsage(stderr);
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
+    const std::unique_ptr<TProjekt> project = readCommandProject(o.project);
+    if (!project) {
         return kExitUsage;
     }
     // Clamped so that a damaged count can never index past the group arrays.

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "acoustics/dir_data.h"
 #include "acoustics/polar_plot.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
-#include "cli/terminal_prompt.h"
 #include "storage/numbers.h"
 
 namespace sonora::cli {
@@ -25,24 +25,16 @@ struct DirectivityOptions {
     bool vertikal = false;
 };
 
-// A frequency entry: the whole text must be a finite number above 0 ("1,5e3" and "1500" alike).
-bool parseFrequency(const std::string& text, double& f) {
-    const ParseResult p = parseFloat(text);
-    if (text.empty() || p.end != text.size() || !std::isfinite(p.value) || !(p.value > 0)) {
-        return false;
-    }
-    f = p.value;
-    return true;
-}
-
 bool parseDirectivityOptions(const Args& args, DirectivityOptions& o) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--frequenz" && i + 1 < args.size()) {
-            if (!parseFrequency(args[++i], o.frequency)) {
+            const std::optional<double> f = parseWholeNumber(args[++i]);
+            if (!f || !(*f > 0)) {
                 std::fprintf(stderr, "Ungültige Frequenz: %s\n\n", args[i].c_str());
                 return false;
             }
+            o.frequency = *f;
         } else if (a == "--vertikal") {
             o.vertikal = true;
         } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
@@ -68,24 +60,14 @@ int runDirectivity(const Args& args) {
         printUsage(stderr);
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
-        return kExitUsage;
-    }
-
-    ProjectRun run;
-    if (!run.run(*project)) {
-        return kExitFailed;
-    }
-    // Polar data of a failed run would be stale or empty: show why instead.
-    if (!run.valid()) {
-        run.reportFailure();
-        return kExitFailed;
+    // Polar data of a failed run would be stale or empty: the helper shows why instead.
+    const ComputedProject computed = readAndCalculate(o.project);
+    if (!computed.result) {
+        return computed.exitCode;
     }
 
     auto data = makeDirData();
-    Fill(*data, run.result());
+    Fill(*data, *computed.result);
     if (data->nvalues <= 0) {
         std::fprintf(stderr, "Berechnung fehlerhaft.\n");
         return kExitFailed;

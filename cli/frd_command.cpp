@@ -9,7 +9,6 @@
 #include "analysis/curve_export.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
-#include "cli/terminal_prompt.h"
 #include "storage/latin1.h"
 
 namespace sonora::cli {
@@ -53,19 +52,14 @@ int runFrd(const Args& args) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
-        return kExitUsage;
-    }
-    const std::unique_ptr<TResult> result = calculateValidResult(*project);
-    if (!result) {
-        return kExitFailed;
+    const ComputedProject computed = readAndCalculate(o.project);
+    if (!computed.result) {
+        return computed.exitCode;
     }
     // The headers name the project by its file name.
     const std::string name = utf8ToLatin1(std::filesystem::path(o.project).stem().string());
     std::vector<std::string> written;
-    if (!writeCurveExport(o.folder, *result, name, choice, written, error)) {
+    if (!writeCurveExport(o.folder, *computed.result, name, choice, written, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return kExitUsage;
     }

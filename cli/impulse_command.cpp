@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/impulse_response.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
-#include "cli/terminal_prompt.h"
 #include "engine/box_sum.h"
 #include "storage/file_io.h"
 #include "storage/latin1.h"
@@ -31,32 +31,23 @@ struct ImpulseOptions {
     ImpulseSettings settings;
 };
 
-// The whole text must be a finite number ("48000", "4,41e4").
-bool readNumber(const std::string& text, double& value) {
-    const ParseResult p = parseFloat(text);
-    if (text.empty() || p.end != text.size() || !std::isfinite(p.value)) {
-        return false;
-    }
-    value = p.value;
-    return true;
-}
-
 bool parseImpulseOptions(const Args& args, ImpulseOptions& o) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size() && !args[i + 1].empty();
-        double v = 0;
+        const std::optional<double> typed = hasValue ? parseWholeNumber(args[i + 1]) : std::nullopt;
+        const double v = typed.value_or(0);
         if (a == "--csv" && hasValue) {
             o.csv = args[++i];
-        } else if (a == "--chassis" && hasValue && readNumber(args[i + 1], v) && v >= 1 &&
-                   v <= kMaxChassis && v == static_cast<int>(v)) {
+        } else if (a == "--chassis" && typed && v >= 1 && v <= kMaxChassis &&
+                   v == static_cast<int>(v)) {
             o.driver = static_cast<int>(v);
             ++i;
-        } else if (a == "--abtastrate" && hasValue && readNumber(args[i + 1], v)) {
+        } else if (a == "--abtastrate" && typed) {
             o.settings.sampleRate = v;
             ++i;
-        } else if (a == "--laenge" && hasValue && readNumber(args[i + 1], v) && v >= 0 &&
-                   v <= (1 << 30) && v == static_cast<int>(v)) {
+        } else if (a == "--laenge" && typed && v >= 0 && v <= (1 << 30) &&
+                   v == static_cast<int>(v)) {
             o.settings.length = static_cast<int>(v);
             ++i;
         } else if (!a.empty() && a[0] != '-' && o.project.empty()) {
@@ -95,16 +86,11 @@ int runImpulse(const Args& args) {
         printUsage(stderr);
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
-        return kExitUsage;
+    const ComputedProject computed = readAndCalculate(o.project);
+    if (!computed.result) {
+        return computed.exitCode;
     }
-    const std::unique_ptr<TResult> result = calculateValidResult(*project);
-    if (!result) {
-        return kExitFailed;
-    }
-    const TResult& r = *result;
+    const TResult& r = *computed.result;
     const int n = std::clamp(r.nfreq, 0, kResultFreqs - 1);
     std::vector<Complex> response(static_cast<std::size_t>(n));
     std::string curve = "Box auf Achse";

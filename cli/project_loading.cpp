@@ -45,8 +45,29 @@ std::unique_ptr<TResult> calculateValidResult(const TProjekt& project) {
     return run.takeResult();
 }
 
-bool exportResults(const std::string& path, const std::string& sections, const TProjekt&,
-                   const TResult& result, UserPrompt& prompt) {
+std::unique_ptr<TProjekt> readCommandProject(const std::string& path) {
+    TerminalPrompt prompt;
+    auto project = std::make_unique<TProjekt>();
+    if (!loadProjectAnyForm(path, *project, prompt)) {
+        return nullptr;
+    }
+    return project;
+}
+
+ComputedProject readAndCalculate(const std::string& path) {
+    ComputedProject c;
+    c.project = readCommandProject(path);
+    if (!c.project) {
+        c.exitCode = kExitUsage;
+        return c;
+    }
+    c.result = calculateValidResult(*c.project);
+    c.exitCode = c.result ? kExitOk : kExitFailed;
+    return c;
+}
+
+bool exportResults(const std::string& path, const std::string& sections, const TResult& result) {
+    TerminalPrompt prompt;
     ExportSections chosen = ExportSections::all();
     if (!sections.empty()) {
         const ExportSectionList list = parseExportSectionList(sections);

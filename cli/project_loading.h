@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
 #include "model/records.h"
@@ -24,10 +25,24 @@ bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& 
 // fehlerhaft.") and returns null.
 std::unique_ptr<TResult> calculateValidResult(const TProjekt& project);
 
+// Reads the project file named on a command's line, with the terminal's prompt for messages. Null,
+// after the program's message, when it cannot be read.
+std::unique_ptr<TProjekt> readCommandProject(const std::string& path);
+
+// A project read and computed completely for a command that needs a valid result.
+struct ComputedProject {
+    std::unique_ptr<TProjekt> project; // null when the file could not be read
+    std::unique_ptr<TResult> result;   // null when reading or the calculation failed
+    int exitCode = kExitOk;            // kExitUsage: not read; kExitFailed: calculation failed
+};
+
+// Reads and computes the project file `path`; why it failed is already printed when the result is
+// null.
+ComputedProject readAndCalculate(const std::string& path);
+
 // Writes the results export with the sections named in the comma list `sections` (empty: all).
-// False with a message for unknown section names or a failed write.
-bool exportResults(const std::string& path, const std::string& sections, const TProjekt& project,
-                   const TResult& result, UserPrompt& prompt);
+// False with a message on the terminal for unknown section names or a failed write.
+bool exportResults(const std::string& path, const std::string& sections, const TResult& result);
 
 // A project computed completely on a run object of its own, as the window computes it but without
 // pauses between the stages. The result is the run object's own record, read once the run has

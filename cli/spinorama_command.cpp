@@ -66,20 +66,14 @@ int runSpinorama(const Args& args) {
         printUsage(stderr);
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
-        return kExitUsage;
-    }
-
     // The planes of a failed run would be stale or empty: the helper shows why instead.
-    const std::unique_ptr<TResult> result = calculateValidResult(*project);
-    if (!result) {
-        return kExitFailed;
+    const ComputedProject computed = readAndCalculate(o.project);
+    if (!computed.result) {
+        return computed.exitCode;
     }
 
     auto spin = std::make_unique<Spinorama>();
-    computeSpinorama(*result, *spin);
+    computeSpinorama(*computed.result, *spin);
     const PreferenceRating& r = spin->rating;
     std::printf("%s\n", terminalText(ratingScoreText(r, false)).c_str());
     std::printf("%s\n", terminalText(ratingScoreText(r, true)).c_str());

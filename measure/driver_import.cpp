@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string_view>
 
 #include "storage/latin1.h"
@@ -18,18 +19,6 @@ constexpr double kLowestChangedFrequency = 0.001;
 constexpr int kMaxLimEntries = kCurvePoints - 1;
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 
-// Reads a number the user typed; false when the text holds no digit before the number's end or
-// the number is not finite.
-bool parseAnswer(const std::string& text, double& value) {
-    const ParseResult r = parseFloat(text);
-    const std::string_view consumed = std::string_view(text).substr(0, r.end);
-    if (consumed.find_first_of("0123456789") == std::string_view::npos || !std::isfinite(r.value)) {
-        return false;
-    }
-    value = r.value;
-    return true;
-}
-
 } // namespace
 
 bool importFrequencyResponseForDriver(const std::string& fileName, TChassis& chassis,
@@ -43,13 +32,12 @@ bool importFrequencyResponseForDriver(const std::string& fileName, TChassis& cha
     if (result.wroteValues) {
         // "%d" tells the value dialog that a whole number is expected.
         std::string answer = "90";
-        double fileLevel = kReferenceLevelDb;
-        if (!prompt.askValue("Pegelanpassung",
-                             "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d", answer) ||
-            !parseAnswer(answer, fileLevel)) {
-            fileLevel = kReferenceLevelDb;
+        std::optional<double> fileLevel;
+        if (prompt.askValue("Pegelanpassung",
+                            "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d", answer)) {
+            fileLevel = parseTypedNumber(answer);
         }
-        const double shift = kReferenceLevelDb - fileLevel;
+        const double shift = kReferenceLevelDb - fileLevel.value_or(kReferenceLevelDb);
         for (int i = 0; i < result.records; ++i) {
             chassis.fganga[i] += shift;
         }
@@ -59,12 +47,15 @@ bool importFrequencyResponseForDriver(const std::string& fileName, TChassis& cha
 
 bool changeMeasuredLevel(TChassis& chassis, UserPrompt& prompt) {
     std::string answer = "0";
-    double shift = 0.0;
     if (!prompt.askValue(utf8ToLatin1("Pegeländerung"),
-                         utf8ToLatin1("Meßdaten im Pegel ändern [dB] %d"), answer) ||
-        !parseAnswer(answer, shift)) {
+                         utf8ToLatin1("Meßdaten im Pegel ändern [dB] %d"), answer)) {
         return false;
     }
+    const std::optional<double> typed = parseTypedNumber(answer);
+    if (!typed) {
+        return false;
+    }
+    const double shift = *typed;
     for (int i = 0; i < kCurvePoints && chassis.fgangaf[i] > 0.0; ++i) {
         if (chassis.fgangaf[i] >= kLowestChangedFrequency) {
             chassis.fganga[i] += shift;

@@ -494,6 +494,23 @@ ParseResult parseFloat(std::string_view text) {
     return {negative ? -value : value, end};
 }
 
+std::optional<double> parseTypedNumber(std::string_view text) {
+    const ParseResult r = parseFloat(text);
+    if (text.substr(0, r.end).find_first_of("0123456789") == std::string_view::npos ||
+        !std::isfinite(r.value)) {
+        return std::nullopt;
+    }
+    return r.value;
+}
+
+std::optional<double> parseWholeNumber(std::string_view text) {
+    const std::optional<double> value = parseTypedNumber(text);
+    if (!value || parseFloat(text).end != text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 IntParseResult parseInteger(std::string_view text) {
     constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     std::size_t i = 0;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,14 @@ DateValue today();
 // not. Text without digits gives 0 with `end` after the skipped blanks and zeros. Decimal numbers
 // are correctly rounded; exponents beyond the double range give +-inf or 0. The result is never -0.
 ParseResult parseFloat(std::string_view text);
+
+// A number a person typed, read by parseFloat: the text up to the number's end must hold a decimal
+// digit and the value must be finite, otherwise nothing. Text after the number is allowed ("5 mm").
+std::optional<double> parseTypedNumber(std::string_view text);
+
+// As parseTypedNumber, but nothing may follow the number: "48000" and "4,8e4" are numbers, "48k"
+// and "" are not.
+std::optional<double> parseWholeNumber(std::string_view text);
 
 // Reads an integer at the start of `text`: leading blanks, double quotes and "0" are skipped, then
 // "$" with hexadecimal digits of either case, or an optional sign and decimal digits. Reading stops

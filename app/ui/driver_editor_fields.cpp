@@ -1,9 +1,6 @@
 #include "app/ui/driver_editor_fields.h"
 
 #include <QWidget>
-#include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <string>
 
 #include "app/ui/number_field.h"
@@ -17,16 +14,7 @@ constexpr int kDefaultTextWidth = 10; // characters of the default shown in the 
 } // namespace
 
 std::optional<double> readEntryNumber(const QString& text) {
-    const std::string latin1 = toLatin1(text.trimmed());
-    const ParseResult r = parseFloat(latin1);
-    const auto consumed = latin1.begin() + static_cast<std::ptrdiff_t>(r.end);
-    const bool digits = std::any_of(latin1.begin(), consumed, [](char c) {
-        return std::isdigit(static_cast<unsigned char>(c)) != 0;
-    });
-    if (!digits || !std::isfinite(r.value)) {
-        return std::nullopt;
-    }
-    return r.value;
+    return parseTypedNumber(toLatin1(text.trimmed()));
 }
 
 NumberField* NumberEntries::add(QWidget* parent, const char* name, const QString& caption,

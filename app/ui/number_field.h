@@ -11,7 +11,7 @@ namespace sonora::ui {
 QString numberFieldText(double value);
 
 // The number typed in `text` ("," or "." as separator); `fallback` when it holds no digit before
-// the first character that is not part of a number.
+// the first character that is not part of a number, or the number is not finite.
 double parseNumberField(const QString& text, double fallback);
 
 // A one-line field for a number, with the program's number text.

@@ -21,16 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 
 using sonora::cli_test::CliRun;
+using sonora::cli_test::quoted;
+using sonora::cli_test::readAll;
 using sonora::cli_test::runCli;
-
-std::string quoted(const fs::path& p) {
-    return "\"" + p.string() + "\"";
-}
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 const fs::path kExamples = SONORA_EXAMPLES_DIR;
 const fs::path kTwoWay = kExamples / "Projekte" / "Zweiwege geschlossen.LSP";

@@ -15,7 +15,7 @@ using sonora::cli_test::CliRun;
 using sonora::cli_test::quoted;
 using sonora::cli_test::runCli;
 
-const fs::path kTwoWay = fs::path(SONORA_EXAMPLES_DIR) / "Projekte" / "Zweiwege geschlossen.LSP";
+const fs::path kTwoWay = sonora::cli_test::kExampleProjects / "Zweiwege geschlossen.LSP";
 
 TEST(CliCrossings, WooferAgainstTweeterCrossesOnce) {
     // Driver 1 is the woofer, driver 2 the tweeter. The electrical crossover lies near 2.5 kHz,

@@ -17,7 +17,7 @@ using sonora::cli_test::CliRun;
 using sonora::cli_test::quoted;
 using sonora::cli_test::runCli;
 
-const fs::path kProjects = fs::path(SONORA_EXAMPLES_DIR) / "Projekte";
+const fs::path kProjects = sonora::cli_test::kExampleProjects;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

@@ -21,34 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 
 using sonora::cli_test::CliRun;
+using sonora::cli_test::number;
 using sonora::cli_test::quoted;
+using sonora::cli_test::readAll;
 using sonora::cli_test::runCli;
+using sonora::cli_test::split;
 
-const fs::path kTwoWay = fs::path(SONORA_EXAMPLES_DIR) / "Projekte" / "Zweiwege geschlossen.LSP";
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) {
-        if (!part.empty() && part.back() == '\r') {
-            part.pop_back();
-        }
-        out.push_back(part);
-    }
-    return out;
-}
-
-double number(std::string text) {
-    std::replace(text.begin(), text.end(), ',', '.');
-    return std::stod(text);
-}
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+const fs::path kTwoWay = sonora::cli_test::kExampleProjects / "Zweiwege geschlossen.LSP";
 
 class CliImpulse : public ::testing::Test {
 protected:

@@ -25,11 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 using sonora::cli_test::CliRun;
+using sonora::cli_test::quoted;
 using sonora::cli_test::runCli;
-
-std::string quoted(const fs::path& p) {
-    return "\"" + p.string() + "\"";
-}
 
 class CliMeasure : public ::testing::Test {
 protected:

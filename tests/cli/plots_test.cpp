@@ -17,9 +17,10 @@ namespace fs = std::filesystem;
 
 using sonora::cli_test::CliRun;
 using sonora::cli_test::quoted;
+using sonora::cli_test::readAll;
 using sonora::cli_test::runCli;
 
-const fs::path kProjects = fs::path(SONORA_EXAMPLES_DIR) / "Projekte";
+const fs::path kProjects = sonora::cli_test::kExampleProjects;
 const fs::path kTwoWay = kProjects / "Zweiwege geschlossen.LSP";
 const fs::path kThreeWay = kProjects / "Dreiwege Bassreflex.LSP";
 
@@ -46,11 +47,6 @@ const std::set<std::string> kExpectedFiles = {
     "Richtungs-Sonogramm_vertikal.png",
     "Polarplots.png",
 };
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::uint32_t bigEndian32(const std::string& bytes, std::size_t at) {
     std::uint32_t v = 0;

@@ -326,6 +326,33 @@ TEST(ParseFloat, HostileInputNeverReadsPastTheEnd) {
     EXPECT_EQ(parseFloat(std::string_view(buffer.data(), 0)).end, 0u);
 }
 
+// What a person types into a field or onto the command line: a number needs a digit and a finite
+// value; the whole-text form also refuses anything after it.
+TEST(ParseTypedNumber, DigitsAndFiniteValueRequired) {
+    EXPECT_EQ(parseTypedNumber("  4,7 uF"), 4.7);
+    EXPECT_EQ(parseTypedNumber("0"), 0.0);
+    EXPECT_EQ(parseTypedNumber("-0,5"), -0.5);
+    EXPECT_EQ(parseTypedNumber("$1f"), 31.0);
+    EXPECT_EQ(parseTypedNumber(""), std::nullopt);
+    EXPECT_EQ(parseTypedNumber("   "), std::nullopt);
+    EXPECT_EQ(parseTypedNumber("-"), std::nullopt);
+    EXPECT_EQ(parseTypedNumber(",e5"), std::nullopt);
+    EXPECT_EQ(parseTypedNumber("abc"), std::nullopt);
+    EXPECT_EQ(parseTypedNumber("1e999"), std::nullopt);
+    EXPECT_EQ(parseTypedNumber("-" + std::string(400, '9')), std::nullopt);
+
+    EXPECT_EQ(parseWholeNumber("48000"), 48000.0);
+    EXPECT_EQ(parseWholeNumber("4,8e4"), 48000.0);
+    EXPECT_EQ(parseWholeNumber(" 12"), 12.0);
+    EXPECT_EQ(parseWholeNumber("48k"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("12 "), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("1e"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber(""), std::nullopt);
+    // A view inside a longer buffer ends where the view ends.
+    const std::string buffer = "25x";
+    EXPECT_EQ(parseWholeNumber(std::string_view(buffer).substr(0, 2)), 25.0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Parse integer
 
