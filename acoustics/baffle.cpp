@@ -9,6 +9,7 @@
 #include "acoustics/baffle_paths.h"
 #include "acoustics/baffle_test_enclosures.h"
 #include "acoustics/baffle_turns.h"
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -23,7 +24,6 @@ const char kMsgDimensions[] = "Maße a, b, c und h auf Schallwand müssen > 0 se
 const char kMsgPosition[] = "Chassisposition auf der Schallwand geometrisch nicht möglich. ";
 const char kMsgUnknown[] = "Unbekannter Fehler.";
 
-constexpr double kSpeedOfSound = 344.0;  // m/s
 constexpr double kDiameterGuard = 1e-10; // m
 constexpr std::size_t kErrorLength = 3;  // a text this long is a message
 constexpr int kMergeEvery = 5;           // merge the path lists on every fifth grid row ...

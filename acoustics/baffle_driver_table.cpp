@@ -5,6 +5,7 @@
 
 #include "acoustics/direction_set.h"
 #include "model/interpolate.h"
+#include "model/physics.h"
 
 namespace sonora {
 
@@ -17,7 +18,6 @@ constexpr double kDiameterGuard = 1e-10;                            // m
 constexpr double kCosAngle[3] = {0.86602540378443864676, 0.5, 0.0}; // cos 30°, 60°, 90°
 constexpr int kMinMeasured = 4;
 constexpr int kFullMeasured = 19;
-constexpr double kReferenceLevel = 112.0; // dB of a response of magnitude 1
 constexpr int kFirstBehind = 13;
 constexpr int kLastInPlane = 29;
 constexpr int kFirstFiveDegree = 30;
@@ -67,7 +67,7 @@ void measuredTable(const TRicht& richt, double f, double width, DriverTable& t) 
         const double level = InterpolateSmoothed(richt.fgangf, richt.fgangau[j], f, width);
         Complex h;
         CPolar(InterpolatePhase(richt.fgangf, richt.fgangpu[j], f),
-               std::pow(10.0, (level - kReferenceLevel) / 20.0), h);
+               std::pow(10.0, (level - kLevelOfUnity) / 20.0), h);
         return h;
     };
     const Complex h0 = slot(0);

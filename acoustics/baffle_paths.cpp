@@ -6,12 +6,12 @@
 
 #include "acoustics/baffle_phasor.h"
 #include "acoustics/direction_set.h"
+#include "model/physics.h"
 
 namespace sonora {
 
 namespace {
 
-constexpr double kDegree = std::numbers::pi / 180.0;
 constexpr double kRingStep = 5.0;     // degrees between the rows 0..18 of SW_EDGEWEIGHT
 constexpr double kWideStep = 30.0;    // degrees between the rows 18..21
 constexpr int kWideRowOffset = 15;    // 120° / 30° + 15 = row 19
@@ -68,8 +68,8 @@ void BuildPathList(PathList& list, const EdgePoint* points, int n, const BaffleT
     } else {
         const bool vertical = angle.A == 0.0;
         const double theta = vertical ? angle.B : angle.A;
-        const double cosT = std::cos(theta * kDegree);
-        const double sinT = std::sin(theta * kDegree);
+        const double cosT = std::cos(theta * kRadiansPerDegree);
+        const double sinT = std::sin(theta * kRadiansPerDegree);
         const int e = weightRow(theta);
         for (int i = 0; i < kEdgePoints; ++i) {
             const EdgePoint& p = points[i];

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "acoustics/box_calc_text.h"
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -26,7 +27,6 @@ constexpr int kMaxTubes = 4;
 constexpr double kDampingLinear = 0.0375;
 constexpr double kDampingSquare = 0.00625;
 
-constexpr double kSpeedOfSound = 344; // m/s
 // 344²/(2π)²: sqrt(K·S/(L·V)) is the Helmholtz frequency of a port of area S, length L, volume V.
 constexpr double kHelmholtzK = 2997.485896874921;
 // Kinematic viscosity of air, m²/s: dynamic viscosity 1.71e-5 Pa·s over density 1.2 kg/m³.

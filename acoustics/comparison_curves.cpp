@@ -1,4 +1,5 @@
 #include "acoustics/comparison_curves.h"
+#include "model/physics.h"
 
 #include <cmath>
 
@@ -16,8 +17,6 @@ constexpr double kButterworth3Damping = 1.0;
 // as the filter list has always used them (the level at fc is 1.4e-6 dB off -3.0103 dB).
 constexpr double kButterworth4DampingA = 0.7653668441552378;
 constexpr double kButterworth4DampingB = 1.8477594069431407;
-// Smallest magnitude taken to the logarithm (-1000 dB), so a vanishing branch gives a number.
-constexpr double kLogGuard = 1e-50;
 constexpr double kDbPerDecade = 20.0;
 
 Complex lp2(double d, double x) {
@@ -52,8 +51,8 @@ Complex product(const Complex& a, const Complex& b) {
 
 double levelDb(const Complex& h, double level) {
     double m = CAbs(h);
-    if (!(m > kLogGuard)) { // also NaN from an overflowing x
-        m = kLogGuard;
+    if (!(m > kLevelGuard)) { // also NaN from an overflowing x
+        m = kLevelGuard;
     }
     return kDbPerDecade * std::log10(m) + level;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/physics.h"
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 
@@ -16,7 +17,6 @@ constexpr double kLowerBands = 10;        // lower limit = −10 band widths
 constexpr double kUpperBands = 4;         // upper limit = +4 band widths
 constexpr double kReferenceStep = 10;     // degrees per item of the reference-angle list
 constexpr int kReferenceFirst = -90;      // degrees of the first item
-constexpr double kLevelOfUnity = 112;     // dB of a magnitude 1
 constexpr double kReferenceGuard = 1e-20; // keeps the per-frequency ratio finite at a zero
 
 constexpr std::array<TColor, kDirBands> kBandColors = {

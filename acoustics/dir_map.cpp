@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/physics.h"
 #include "storage/numbers.h"
 
 namespace sonora {
 
 namespace {
 
-constexpr int kLegendDigits = 5;      // significant digits of the legend labels
-constexpr double kLevelGuard = 1e-50; // keeps the logarithm of a zero finite
+constexpr int kLegendDigits = 5; // significant digits of the legend labels
 constexpr int kLastAngleIndex = kPlaneAngles - 1;
 constexpr double kHalfRange = 180;   // degrees covered by the ±90° map
 constexpr double kFullRange = 360;   // degrees covered by the ±180° map

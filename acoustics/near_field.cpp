@@ -7,6 +7,7 @@
 
 #include "acoustics/baffle_phasor.h"
 #include "engine/box_interpolate.h"
+#include "model/physics.h"
 #include "storage/numbers.h"
 
 namespace sonora {
@@ -15,8 +16,6 @@ namespace {
 
 constexpr double kSpeedOfSoundMm = 344000.0; // mm/s
 constexpr double kDegPerRad = 57.29577951;   // as the angle index is defined
-constexpr double kLevelOfUnity = 112.0;      // dB for a pressure ratio of magnitude 1
-constexpr double kSilence = 1e-50;           // pressure used for a cell without sound
 constexpr double kTinyDistance = 1e-99;      // mm, guard against division by zero
 constexpr int kLastColor = 13;
 constexpr int kFrequencyLabelDigits = 5;
@@ -200,7 +199,7 @@ NearFieldLevels computeNearFieldLevels(const NearFieldCache& cache,
     const double maxPhase = maxWaveNumber * maxR;
     const bool fast = std::isfinite(maxPhase) && maxPhase <= kFastPhaseLimit;
 
-    const double silentLevel = 20.0 * std::log10(kSilence) + kLevelOfUnity;
+    const double silentLevel = 20.0 * std::log10(kLevelGuard) + kLevelOfUnity;
     double re[kNearFieldMaxBand];
     double im[kNearFieldMaxBand];
     for (int row = 0; row < out.rows; ++row) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/box_interpolate.h"
+#include "model/physics.h"
 
 namespace sonora {
 
@@ -14,9 +15,6 @@ const char* const kNearFieldCurvesTitle = "Chart von ....";
 
 namespace {
 
-constexpr double kSpeedOfSound = 344.0; // m/s
-constexpr double kLevelOfUnity = 112.0; // dB for a pressure ratio of magnitude 1
-constexpr double kSilence = 1e-50;      // pressure used for a point without sound
 constexpr double kTinyDistance = 1e-99; // m, guard against division by zero
 constexpr double kStepTolerance = 1e-9; // relative, for the last distance
 constexpr int kFullColor = 255;
@@ -79,7 +77,7 @@ NearFieldCurve nearFieldCurveAt(const TProjekt& p, const TResult& res, double di
         }
         const double mag = std::sqrt(sum.re * sum.re + sum.im * sum.im);
         curve.freq.push_back(f);
-        curve.level.push_back(20.0 * std::log10(mag > 0.0 ? mag : kSilence) + kLevelOfUnity);
+        curve.level.push_back(20.0 * std::log10(mag > 0.0 ? mag : kLevelGuard) + kLevelOfUnity);
     }
     return curve;
 }

@@ -4,14 +4,13 @@
 #include <cmath>
 #include <numbers>
 
+#include "model/physics.h"
 #include "storage/numbers.h"
 
 namespace sonora {
 
 namespace {
 
-constexpr double kLevelOfUnity = 112; // dB of a magnitude 1
-constexpr double kLevelGuard = 1e-50; // keeps the logarithm of a zero finite
 constexpr int kFullTurnDegrees = 360; // points 0 and 360 are both straight ahead
 constexpr double kQuarterTurn = 3;    // clock positions of 90°
 constexpr double kHalfTurn = 6;       // clock positions of 180°

@@ -10,6 +10,7 @@
 #include "acoustics/polar_plot.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
+#include "model/physics.h"
 #include "storage/numbers.h"
 
 namespace sonora::cli {
@@ -17,7 +18,6 @@ namespace sonora::cli {
 namespace {
 
 constexpr double kDefaultFrequency = 1000; // Hz
-constexpr double kMapLevelGuard = 1e-50;   // keeps the logarithm of a zero finite
 
 struct DirectivityOptions {
     std::string project;
@@ -83,7 +83,7 @@ int runDirectivity(const Args& args) {
                            number(polarLevel(data->yh[j][a])) + "\t" +
                            number(polarLevel(data->yv[j][a]));
         if (o.vertikal) {
-            line += "\t" + number(20 * std::log10(data->y[j][a] + kMapLevelGuard));
+            line += "\t" + number(20 * std::log10(data->y[j][a] + kLevelGuard));
         }
         std::printf("%s\n", line.c_str());
     }

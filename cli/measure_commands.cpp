@@ -11,6 +11,7 @@
 #include "cli/terminal_prompt.h"
 #include "measure/driver_import.h"
 #include "measure/pir_file.h"
+#include "model/physics.h"
 #include "model/record_defaults.h"
 #include "storage/driver_file.h"
 #include "storage/file_form.h"
@@ -210,7 +211,6 @@ int runPir(const Args& args) {
         return kExitUsage;
     }
     std::printf("f [Hz]\tPegel [dB]\tPhase [Grad]\n");
-    constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
     for (int i = 0; i < pir->nFgang; ++i) {
         const TFgangPoint& p = pir->fgang[static_cast<std::size_t>(i)];
         std::printf("%s\t%s\t%s\n", latin1ToUtf8(compactNumberText(6, p.f)).c_str(),

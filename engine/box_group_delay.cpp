@@ -1,15 +1,12 @@
 #include "engine/box_group_delay.h"
+#include "model/physics.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace sonora {
 
-namespace {
-
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
-} // namespace
+namespace {} // namespace
 
 void groupDelay(const Complex* h, const double* freq, int n, double* tau) {
     if (n <= 0) {

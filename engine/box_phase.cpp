@@ -1,4 +1,5 @@
 #include "engine/box_phase.h"
+#include "model/physics.h"
 
 #include <cmath>
 #include <numbers>
@@ -7,15 +8,14 @@ namespace sonora {
 
 namespace {
 
-constexpr double kDegree = std::numbers::pi / 180.0; // rad per degree
-constexpr double kRingStep = 30.0;                   // degrees between the rings of the table
-constexpr int kRingHalfPlanes = 4;                   // +B, -A, -B, +A
+constexpr double kRingStep = 30.0; // degrees between the rings of the table
+constexpr int kRingHalfPlanes = 4; // +B, -A, -B, +A
 
 } // namespace
 
 double directionProjection(int r, double depth, double vertical, double horizontal) {
     const int v = ((r + 3) % kRingHalfPlanes) + 1;
-    const double theta = ((r + 3) / kRingHalfPlanes) * kRingStep * kDegree;
+    const double theta = ((r + 3) / kRingHalfPlanes) * kRingStep * kRadiansPerDegree;
     const double c = std::cos(theta), s = std::sin(theta);
     switch (v) {
     case 1:

@@ -3,15 +3,14 @@
 #pragma once
 
 #include "model/complex.h"
+#include "model/physics.h"
 #include "model/sin_cos.h" // sinCosArray, the pairs for rotateByPair
 
 namespace sonora {
 
-inline constexpr double kBoxSpeedOfSound = 344.0; // m/s
-
 // k' = -2π·f/344 (1/m): the phase per metre of path towards the listener is k'·(projection).
 inline double phasePerMetre(double f) {
-    return -6.283185307179586477 * f / kBoxSpeedOfSound;
+    return -kTwoPi * f / kSpeedOfSound;
 }
 
 // Projection (m) of an outlet at (depth, vertical, horizontal) onto direction r of the 90-direction

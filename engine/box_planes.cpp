@@ -6,6 +6,7 @@
 #include "engine/box_interpolate.h"
 #include "engine/box_phase.h"
 #include "engine/box_sum.h"
+#include "model/physics.h"
 
 namespace sonora {
 
@@ -13,8 +14,7 @@ namespace {
 
 using std::numbers::pi;
 
-constexpr int kAxisIndex = 180;                      // angle index of 0°
-constexpr double kDegree = std::numbers::pi / 180.0; // rad per degree
+constexpr int kAxisIndex = 180; // angle index of 0°
 constexpr int kWeights = DirectionWeights::kMax;
 
 // lgrad of the two halves of each plane: horizontal -A | +A, vertical -B | +B.
@@ -25,7 +25,7 @@ constexpr double kLgrad[2][2] = {{pi / 2.0, 3.0 * pi / 2.0}, {pi, 0.0}};
 PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
     for (int plane = 0; plane < kPlanes; ++plane) {
         for (int n = 0; n < kPlaneAngles; ++n) {
-            const double angle = (n - kAxisIndex) * kDegree;
+            const double angle = (n - kAxisIndex) * kRadiansPerDegree;
             const double bgrad = pi / 2.0 - std::abs(angle);
             const double lgrad = kLgrad[plane][n < kAxisIndex ? 0 : 1];
             for (int mode = 0; mode < 2; ++mode) {
@@ -53,7 +53,7 @@ PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
                 for (int n = 0; n < kPlaneAngles; ++n) {
                     // Same form as directionProjection: depth·cos θ + lateral·sin θ, with the
                     // signed angle; at 0° exactly the depth.
-                    const double angle = (n - kAxisIndex) * kDegree;
+                    const double angle = (n - kAxisIndex) * kRadiansPerDegree;
                     proj[n] = o.depth * std::cos(angle) + lateral * std::sin(angle);
                 }
             }

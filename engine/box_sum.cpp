@@ -74,7 +74,7 @@ DriverSummation::DriverSummation(const TProjekt& p, const TResult& res)
 
 void DriverSummation::sum(const TProjekt& p, TResult& res, int i, double f) {
     const double k = phasePerMetre(f);
-    const double u = f * 2.0 * kRoundedPi * kInclination / kBoxSpeedOfSound; // rad per m
+    const double u = f * 2.0 * kRoundedPi * kInclination / kSpeedOfSound; // rad per m
     Complex* box = res.fgang_box[i];
     std::fill(box, box + kDirections, Complex{0.0, 0.0});
     Complex incUp{0.0, 0.0}, incDown{0.0, 0.0};

@@ -4,13 +4,13 @@
 #include <cfenv>
 #include <cmath>
 
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586477;
 // Stands in for an exact zero pivot and for a source that carries no current, so open parts of a
 // network give very large or very small values instead of a division by zero.
 constexpr double kVanishing = 1e-100;

@@ -4,14 +4,14 @@
 #include <cmath>
 
 #include "engine/measurement_baffle.h"
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
 
 namespace {
 
-// 2 pi and 4 pi^2 as the circuit values take them.
-constexpr double kTwoPi = 6.283185307179586477;
+// 4 pi^2 as the circuit values take it.
 constexpr double kFourPiSquared = 39.478417604357434478;
 // Rounded pi of the excursion formulas; the rounding is part of the program's results.
 constexpr double kExcursionPi = 3.1415926;
@@ -29,8 +29,7 @@ constexpr double kAreaGuard = 1e-50;      // m², guards the division by Sd
 constexpr double kComplianceFactor = 7.21e-6;
 // Sensitivity at 2.83 V / 1 m: 10 log10(kEfficiencyFactor fs³ vas / qes * 8 / Rdc) + 112 dB.
 constexpr double kEfficiencyFactor = 9.64e-7;
-constexpr double kReferenceLoad = 8.0;    // Ohm: 2.83 V are 1 W into 8 Ohm
-constexpr double kReferenceLevel = 112.0; // dB of a response of magnitude 1
+constexpr double kReferenceLoad = 8.0; // Ohm: 2.83 V are 1 W into 8 Ohm
 // Excursion of a response of magnitude 1: X = kExcursionFactor / (Sd * omega²), m.
 constexpr double kExcursionFactor = 21.537;
 
@@ -248,7 +247,7 @@ void DeriveDriverValues(TChassis& c, const TEinbau& e, double f) {
     c.Spl = c.fs > 0.0 && c.vas > 0.0 && c.qes > 0.0 && c.Rdc > 0.0
                 ? 10.0 * std::log10(kEfficiencyFactor * c.fs * c.fs * c.fs * c.vas / c.qes *
                                     kReferenceLoad / c.Rdc) +
-                      kReferenceLevel
+                      kLevelOfUnity
                 : 0.0;
     // 9. Moving system as electrical equivalents: Cms is the mass, Lms the compliance.
     const double omega0 = kTwoPi * c.fsbg;
@@ -299,7 +298,7 @@ std::string SimulateDriver(TChassis& c, const TEinbau& e, const double* freq, Dr
 
     // 1. A missing vas from the stated sensitivity.
     if (c.vas <= 0.0 && c._SPL > 0.0 && c.fs > 0.0 && c.qes > 0.0 && c.Rdc > 0.0) {
-        c.vas = std::pow(10.0, (c._SPL - kReferenceLevel) / 10.0) /
+        c.vas = std::pow(10.0, (c._SPL - kLevelOfUnity) / 10.0) /
                 (kEfficiencyFactor * c.fs * c.fs * c.fs) * c.qes / (kReferenceLoad / c.Rdc);
     }
 
@@ -424,8 +423,8 @@ std::string SimulateDriver(TChassis& c, const TEinbau& e, const double* freq, Dr
         // Level at 2.83 V with the air load of this frequency.
         c.Spl = 10.0 * std::log10(kEfficiencyFactor * c.fsbg * c.fsbg * c.fsbg * c.vas / c.Qesbg *
                                   kReferenceLoad / c.Rdc) +
-                kReferenceLevel;
-        const double g = std::pow(10.0, (c.Spl - kReferenceLevel) / 20.0);
+                kLevelOfUnity;
+        const double g = std::pow(10.0, (c.Spl - kLevelOfUnity) / 20.0);
         CScale(front, -g, front);
         CScale(rear, -g, rear);
         x = x * g * kExcursionFactor / c.Sd;

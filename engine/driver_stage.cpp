@@ -8,15 +8,14 @@
 #include "engine/driver_model.h"
 #include "engine/stages.h"
 #include "model/interpolate.h"
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
 
 namespace {
 
-constexpr double kSpeedOfSound = 344.0;   // m/s
-constexpr double kPhasePi = 3.14159;      // rounded pi of the acoustic-centre delay
-constexpr double kReferenceLevel = 112.0; // dB of a response of magnitude 1
+constexpr double kPhasePi = 3.14159; // rounded pi of the acoustic-centre delay
 // A text of fewer characters is a success ("OK" or empty); combined driver and baffle texts of
 // fewer characters are two successes.
 constexpr std::size_t kErrorLength = 3;
@@ -123,7 +122,7 @@ std::string computeDriver(const TProjekt& p, int d, const MeasurementBaffle* baf
             const double level = InterpolateSmoothed(driver.fgangaf, driver.fganga, f, p.glatt_amp);
             const double phase = InterpolatePhase(driver.fgangapf, driver.fgangap, f);
             Complex mMeas;
-            CPolar(phase, std::pow(10.0, (level - kReferenceLevel) / 20.0), mMeas);
+            CPolar(phase, std::pow(10.0, (level - kLevelOfUnity) / 20.0), mMeas);
             CRotate(mMeas, 2.0 * kPhasePi * driver.seo / lambda, mMeas);
             Complex mSim, rear;
             CMul(axis[i], measured->Pfront[i], mSim);

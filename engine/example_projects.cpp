@@ -10,6 +10,7 @@
 #include "engine/driver_model.h"
 #include "model/crossover_grid.h"
 #include "model/frequency_grid.h"
+#include "model/physics.h"
 #include "model/record_defaults.h"
 
 namespace sonora {
@@ -57,7 +58,6 @@ TChassis tweeter() {
 // Frequency where the wavelength equals the diaphragm's circumference: above it the driver
 // beams and stops being a piston, Hz.
 double pistonLimit(const TChassis& c) {
-    constexpr double kSpeedOfSound = 344.0; // m/s
     return kSpeedOfSound / (2.0 * std::numbers::pi * std::sqrt(c.Sd / std::numbers::pi));
 }
 constexpr double kConeBreakup = 5.0; // break-up of a cone, multiples of pistonLimit
@@ -132,7 +132,6 @@ TChassis exampleDriver(ExampleDriver kind) {
 void addSyntheticMeasurements(TChassis& c) {
     constexpr int kPoints = 120;
     constexpr double kFrom = 10.0, kTo = 40000.0; // Hz
-    constexpr double kRefLevel = 112.0;           // dB of a response of magnitude 1
     double f[kCurvePoints] = {};
     BuildFrequencyGrid(kFrom, kTo, kPoints, f);
     // The driver on an infinite baffle, as the measurement condition "1." describes it.
@@ -152,7 +151,7 @@ void addSyntheticMeasurements(TChassis& c) {
             std::complex<double>(r->Pfront[i].re, r->Pfront[i].im) * peak;
         const std::complex<double> z(r->Z[i].re, r->Z[i].im);
         c.fgangaf[i] = c.fgangapf[i] = c.fgangif[i] = c.fgangipf[i] = f[i];
-        c.fganga[i] = kRefLevel + 20.0 * std::log10(std::abs(p) + 1e-50);
+        c.fganga[i] = kLevelOfUnity + 20.0 * std::log10(std::abs(p) + kLevelGuard);
         c.fgangap[i] = std::arg(p);
         c.fgangi[i] = std::abs(z);
         c.fgangip[i] = std::arg(z);
@@ -282,7 +281,7 @@ double onAxisSpread(const TResult& r, double fLow, double fHigh) {
             continue;
         }
         const Complex& h = r.fgang_box[i][0];
-        const double level = 20.0 * std::log10(std::hypot(h.re, h.im) + 1e-50);
+        const double level = 20.0 * std::log10(std::hypot(h.re, h.im) + kLevelGuard);
         lowest = any ? std::min(lowest, level) : level;
         highest = any ? std::max(highest, level) : level;
         any = true;

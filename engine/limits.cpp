@@ -34,7 +34,7 @@ void excursionLevels(const TProjekt& p, TResult& res, int i) {
                               kReferenceVoltage * kExcursionScale * kExcursionDerating;
     }
     for (int d = n; d < kMaxChassis; ++d) {
-        res.fgang_peg[d][i] = kVanishingLevel;
+        res.fgang_peg[d][i] = kLevelGuard;
     }
 }
 
@@ -60,11 +60,11 @@ void inputVoltageLimits(const TProjekt& p, TResult& res, int i) {
         // Thermal limit: the rated voltage over the voltage gain to the terminals.
         Complex toTerminals;
         CMul(res.fgang_weiche[d][i], res.fgang_akt[a][i], toTerminals);
-        const double gain = CAbs(toTerminals) + kVanishingLevel;
+        const double gain = CAbs(toTerminals) + kLevelGuard;
         const double power = p.chassis[d].Pmax * p.chassis[d].ZNenn; // V²
-        const double ratedVoltage = std::sqrt(power + kVanishingLevel);
+        const double ratedVoltage = std::sqrt(power + kLevelGuard);
         if (ratedVoltage / gain < allowed) {
-            allowed = std::sqrt(power) / gain + kVanishingLevel;
+            allowed = std::sqrt(power) / gain + kLevelGuard;
             res.fgang_peg[d][i] = std::sqrt(power) * level / kThermalReferenceVoltage / gain;
         }
         if (allowed < boxVoltage) {

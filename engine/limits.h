@@ -3,18 +3,18 @@
 // allowed input voltage and its level there.
 #pragma once
 
+#include "model/physics.h"
 #include "model/records.h"
 #include "model/result.h"
 
 namespace sonora {
 
-inline constexpr double kNoLimit = 1e10;         // V: nothing limits the input
-inline constexpr double kSilentNoLimit = 1e50;   // V: the driver radiates nothing on the axis
-inline constexpr double kVanishingLevel = 1e-50; // level of unused driver slots; division guard
+inline constexpr double kNoLimit = 1e10;       // V: nothing limits the input
+inline constexpr double kSilentNoLimit = 1e50; // V: the driver radiates nothing on the axis
 
 // First part, before the summation: fgang_peg[d][i], the level of driver d (below nChassis, where
 // fgang_xch[d][i] ≠ 0) at its linear excursion, from its on-axis response on the baffle without
-// crossover and measured corrections. Slots nChassis..31 get kVanishingLevel; a driver without
+// crossover and measured corrections. Slots nChassis..31 get kLevelGuard; a driver without
 // excursion at this frequency keeps its value.
 void excursionLevels(const TProjekt& p, TResult& res, int i);
 

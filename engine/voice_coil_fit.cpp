@@ -8,6 +8,7 @@
 
 #include "engine/driver_model.h"
 #include "model/complex.h"
+#include "model/physics.h"
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/latin1.h"
@@ -17,7 +18,6 @@ namespace sonora {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586477;
 // The rounded pi of the start value of Le3; part of the program's results.
 constexpr double kStartPi = 3.14159;
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "model/physics.h"
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 
@@ -17,7 +18,6 @@ namespace {
 constexpr double kLowestChangedFrequency = 0.001;
 // Entries a driver's curve takes from a ".lim" file; index 600 holds the terminating 0.
 constexpr int kMaxLimEntries = kCurvePoints - 1;
-constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
 
 } // namespace
 

@@ -10,6 +10,7 @@
 
 #include "analysis/spinorama.h"
 #include "model/complex.h"
+#include "model/physics.h"
 #include "model/version.h"
 #include "storage/file_io.h"
 #include "storage/latin1.h"
@@ -22,18 +23,14 @@ namespace {
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kDegree[] = "\xB0"; // "°" in Latin-1
 
-// A complex response of magnitude 1 stands for 112 dB.
-constexpr double kReferenceDb = 112.0;
-// Added to a magnitude before its logarithm, so that a zero gives -1000 dB (-888 dB with the
-// 112 dB offset) instead of -inf. The export uses it for every level column, also for those that
-// are a plain 20·log10|x| (crossover, baffle, driver alone, active filter, maximum levels): a
-// reader of the table then meets a number, never "-inf" or "NaN".
-constexpr double kLogGuard = 1e-50;
+// Every level column adds kLevelGuard before the logarithm, also those that are a plain 20·log10|x|
+// (crossover, baffle, driver alone, active filter, maximum levels): a reader of the table meets
+// -888 dB for a zero, never "-inf" or "NaN".
 // Added to the directivity ratio before the energy response divides by it (as the result chart
 // does), so that a box that radiates nothing exports -888 dB rather than NaN.
 constexpr double kDirectivityGuard = 1e-10;
 // Degrees per radian as the program converts phases everywhere: 180/3.14159, not 180/pi.
-constexpr double kDegreesPerRadian = 57.29582790879777;
+constexpr double kPhaseDegreesPerRadian = 57.29582790879777;
 
 // The 30° columns of the whole box: angle label and direction index of the baffle model's set.
 struct AngleColumn {
@@ -59,11 +56,11 @@ constexpr int kHalfTurn = 180;          // degrees
 
 // Level of a pressure (or voltage) ratio, dB.
 double levelDb(double magnitude) {
-    return 20.0 * std::log10(std::fabs(magnitude) + kLogGuard);
+    return 20.0 * std::log10(std::fabs(magnitude) + kLevelGuard);
 }
 
 double phaseDegrees(const Complex& x) {
-    return CArg(x) * kDegreesPerRadian;
+    return CArg(x) * kPhaseDegreesPerRadian;
 }
 
 using ValueAt = std::function<double(int)>;     // value at grid index i
@@ -127,7 +124,7 @@ void addThirtyDegreeSection(ColumnList& list, const TResult& r, const std::strin
     for (int p = 0; p < kThirtyDegreePairs; ++p) {
         const int d = angles[p].direction;
         list.addLevelPhase(p == 0 ? title : std::string(), angles[p].label, "magnitude", "phase",
-                           kReferenceDb, [&r, d](int i) { return r.fgang_box[i][d]; });
+                           kLevelOfUnity, [&r, d](int i) { return r.fgang_box[i][d]; });
     }
 }
 
@@ -138,7 +135,7 @@ void addFiveDegreeSection(ColumnList& list, const std::string& title,
         const int n = kFiveDegreeStep * k;
         list.addLevelPhase(k == 0 ? title : std::string(),
                            fiveDegreeLabel(k, negativeSide, positiveSide), "magnitude", "phase",
-                           kReferenceDb, [&plane, n](int i) { return plane[i][n]; });
+                           kLevelOfUnity, [&plane, n](int i) { return plane[i][n]; });
     }
 }
 
@@ -164,7 +161,7 @@ void addSpinoramaSection(ColumnList& list, const TResult& r) {
 
 void addBoxSections(ColumnList& list, const TResult& r, ExportSections sections) {
     if (sections.contains(ExportSection::BoxResponse)) {
-        list.addLevelPhase("frequency response box", {}, "magnitude", "phase", kReferenceDb,
+        list.addLevelPhase("frequency response box", {}, "magnitude", "phase", kLevelOfUnity,
                            [&r](int i) { return r.fgang_box[i][0]; });
     }
     if (sections.contains(ExportSection::BoxHorizontal30)) {
@@ -184,7 +181,7 @@ void addBoxSections(ColumnList& list, const TResult& r, ExportSections sections)
     if (sections.contains(ExportSection::BoxEnergy)) {
         list.addValue("energy frequency response box", {}, "magnitude", "[dB]", [&r](int i) {
             const double energy = CAbs(r.fgang_box[i][0]) / (r.fgang_bmass[i] + kDirectivityGuard);
-            return levelDb(energy) + kReferenceDb;
+            return levelDb(energy) + kLevelOfUnity;
         });
     }
     if (sections.contains(ExportSection::BoxDirectivity)) {
@@ -193,7 +190,7 @@ void addBoxSections(ColumnList& list, const TResult& r, ExportSections sections)
     }
     if (sections.contains(ExportSection::BoxMaxSpl)) {
         list.addValue("max. SPL box", {}, "magnitude", "[dB]",
-                      [&r](int i) { return levelDb(r.fgang_peg[kBoxSlot][i]) + kReferenceDb; });
+                      [&r](int i) { return levelDb(r.fgang_peg[kBoxSlot][i]) + kLevelOfUnity; });
     }
     if (sections.contains(ExportSection::BoxSpinorama)) {
         addSpinoramaSection(list, r);
@@ -206,9 +203,9 @@ void addChassisSections(ColumnList& list, const TResult& r, ExportSections secti
     if (sections.contains(ExportSection::ChassisResponse)) {
         list.addLevelPhase("frequency response chassis " + n,
                            "including baffle, active and passive filter", "magnitude front",
-                           "phase front", kReferenceDb,
+                           "phase front", kLevelOfUnity,
                            [&r, c](int i) { return r.fgang_chassis[c][0][i][0]; });
-        list.addLevelPhase({}, {}, "magnitude rear", "phase rear", kReferenceDb,
+        list.addLevelPhase({}, {}, "magnitude rear", "phase rear", kLevelOfUnity,
                            [&r, c](int i) { return r.fgang_chassis[c][1][i][0]; });
     }
     if (sections.contains(ExportSection::ChassisImpedance)) {
@@ -226,12 +223,12 @@ void addChassisSections(ColumnList& list, const TResult& r, ExportSections secti
     if (sections.contains(ExportSection::ChassisItself)) {
         // The title has no blank before the number, as the readers of these files expect.
         list.addLevelPhase("frequency response for chassis itself" + n, "on infinite baffle",
-                           "magnitude", "phase", kReferenceDb,
+                           "magnitude", "phase", kLevelOfUnity,
                            [&r, c](int i) { return r.fgang_ch[c][0][i]; });
     }
     if (sections.contains(ExportSection::ChassisMaxSpl)) {
         list.addValue("max.SPL for chassis " + n, {}, "magnitude", "[dB]",
-                      [&r, c](int i) { return levelDb(r.fgang_peg[c][i]) + kReferenceDb; });
+                      [&r, c](int i) { return levelDb(r.fgang_peg[c][i]) + kLevelOfUnity; });
     }
 }
 

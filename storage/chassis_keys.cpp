@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/voice_coil_fit.h"
+#include "model/physics.h"
 #include "storage/ini_read.h"
 #include "storage/my_ini_file.h"
 
@@ -27,8 +28,6 @@ constexpr double kHalfTurnDegrees = 180.0;
 constexpr double kOldPhaseShift = 3.1415926;
 constexpr double kOldPhaseLimit = 3.141592653;
 constexpr double kOldPhaseWrap = 6.283185306;
-
-constexpr double kTwoPi = 6.283185307179586477;
 
 // Category bits: bit 16 ("Archiv" in old files) moved to bit 20.
 constexpr std::uint32_t kLowCategoryBits = 0xFFFFu;

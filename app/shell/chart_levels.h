@@ -7,12 +7,12 @@
 
 #include "acoustics/dir_data.h"
 #include "model/complex.h"
+#include "model/physics.h"
 #include "model/result.h"
 
 namespace sonora {
 
-inline constexpr double kLevelOfUnity = 112.0; // dB shown for a response of magnitude 1
-inline constexpr double kLogGuard = 1e-50;     // keeps the logarithm of a zero response finite
+inline constexpr double kLogGuard = kLevelGuard; // keeps the logarithm of a zero response finite
 
 // 20 · log10(|h| + 1e-50) + 112 dB; a zero response gives about -888 dB.
 double responseLevel(const Complex& h);

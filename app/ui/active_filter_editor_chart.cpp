@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "engine/active_filter.h"
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora::ui {
@@ -18,7 +19,6 @@ constexpr double kDbStep = 10;                  // dB, the level axis ends on wh
 constexpr double kMinDbSpan = 40;               // dB shown at least, so a flat chain stays flat
 constexpr double kMaxDbSpan = 100;              // dB shown at most below the top
 constexpr double kHalfTurn = 180;               // degrees
-constexpr double kDegreesPerRadian = 180 / std::numbers::pi;
 
 } // namespace
 

@@ -5,12 +5,11 @@
 #include <QTableWidget>
 
 #include "app/shell/chart_content.h"
+#include "model/physics.h"
 #include "model/records.h"
 
 namespace sonora::ui {
 
-// Degrees per radian, as the tables show phases.
-inline constexpr double kDegreesPerRadian = 57.295779513082320877;
 // Significant digits of the table texts.
 inline constexpr int kCurveTextDigits = 7;
 
