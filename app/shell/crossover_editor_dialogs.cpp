@@ -9,8 +9,8 @@
 namespace sonora {
 
 namespace {
-constexpr double kMicro = 1e-6; // µF -> F
-constexpr double kMilli = 1e-3; // mH -> H
+constexpr double kMicro = 1e-6; // the prefix µ: µF -> F
+constexpr double kMilli = 1e-3; // the prefix m: mH -> H
 constexpr int kEntryWidth = 10; // characters of the number texts in the entries
 constexpr std::int16_t kPolarityNegative = 1;
 constexpr std::int16_t kPolarityNormal = -1;

@@ -38,8 +38,4 @@ DropDecision classifyDroppedFiles(const std::vector<std::string>& names) {
     return d;
 }
 
-std::string quotedCommandLine(const std::string& program, const std::string& argument) {
-    return "\"" + program + "\" \"" + argument + "\"";
-}
-
 } // namespace sonora

@@ -24,8 +24,4 @@ struct DropDecision {
 // ".LSP" compared upper-cased.
 DropDecision classifyDroppedFiles(const std::vector<std::string>& names);
 
-// The command line a new instance is started with: the quoted program path, a blank and the
-// quoted argument.
-std::string quotedCommandLine(const std::string& program, const std::string& argument);
-
 } // namespace sonora

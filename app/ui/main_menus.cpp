@@ -394,26 +394,6 @@ void MainWindow::openSharedCabinetEditor() {
     }
 }
 
-// Stands in for an editor window until the editors exist: a modeless note that counts as the
-// open editor, so that the menus, the "&Fenster" entries and the refusals behave as they will.
-void MainWindow::showEditorPlaceholder(EditorKind editor, const QString& what) {
-    auto* box =
-        new QMessageBox(QMessageBox::Information, promptCaption(),
-                        what + text(" folgt mit der nächsten Ausbaustufe."), QMessageBox::Ok, this);
-    germanButtons(box);
-    box->setWindowModality(Qt::NonModal);
-    deleteWhenFinished(box);
-    connect(box, &QDialog::finished, this, [this, editor, box] {
-        const auto it = editorWindows_.find(editor);
-        if (it != editorWindows_.end() && it->second == box) {
-            editorWindows_.erase(it);
-            workspace_->editorClosed(editor);
-        }
-    });
-    editorWindows_[editor] = box;
-    box->show();
-}
-
 void MainWindow::closeEditors(const EditorSet& editors) {
     const std::pair<EditorKind, bool> kinds[] = {
         {EditorKind::Chassis, editors.chassis},     {EditorKind::Weiche, editors.weiche},

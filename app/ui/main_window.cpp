@@ -14,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
@@ -375,15 +374,6 @@ void MainWindow::saveWithDialog() {
 
 void MainWindow::setTitle(const std::string& title) {
     setWindowTitle(fromUtf8(title));
-}
-
-void MainWindow::showPlaceholder(const QString& what) {
-    auto* box = new QMessageBox(QMessageBox::Information, promptCaption(),
-                                what + QStringLiteral(" folgt mit der nächsten Ausbaustufe."),
-                                QMessageBox::Ok, this);
-    germanButtons(box);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open(); // not modal for the program: a new project goes on at once
 }
 
 std::string MainWindow::askSaveFileName() {

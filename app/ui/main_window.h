@@ -95,7 +95,6 @@ private:
     void buildTabs();
     void buildMenus();
     void showStatus();
-    void showPlaceholder(const QString& what);
     void loadWithDialog();
     void saveWithDialog();
     // Menus and the dialogs opened from them (main_menus.cpp).
@@ -103,13 +102,11 @@ private:
     void openDisplayOptions();
     void openDriverCopy();
     void chooseVisualisationProgram();
-    // The editors' entries: the workspace's open check, then the editor window (for now the
-    // placeholder of showEditorPlaceholder, which counts as the open editor until it closes).
+    // The editors' entries: the workspace's open check, then the editor window.
     void openDriverEditor(int driver);
     void openCrossoverEditor(int amp);
     void openActiveFilterEditor(int amp);
     void openSharedCabinetEditor();
-    void showEditorPlaceholder(EditorKind editor, const QString& what);
     void openOptimizer(); // "Optimierer ...": the open check, then the optimizer window
     QWidget* chartPage(ChartKind kind);
 
