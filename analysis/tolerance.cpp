@@ -236,6 +236,9 @@ class ToleranceStages : public CalcStages {
 public:
     void driver(TCalcThread& calc, int chassis) override {
         CalcDriver(calc, chassis);
+        if (chassis < 0 || chassis >= kMaxChassis) {
+            return;
+        }
         const double offset = calc.aktProjekt->chassis[chassis].dummy2;
         if (offset == 0.0 || !std::isfinite(offset) ||
             calc.CalcStruct.bfgang_ch[chassis] != std::string_view(kStatusOk)) {
@@ -481,13 +484,17 @@ struct Worker {
     std::unique_ptr<TProjekt> project = std::make_unique<TProjekt>();
 
     explicit Worker(bool lowerPriority) {
+        // Run as the optimizer runs its objects: the box stage samples the sphere more coarsely,
+        // which changes only the directivity ratio, not a curve kept here. The window's error
+        // list is made at the end of each run from the rating hook.
         TCalcThread::Options o;
         o.kennung = "T";
+        o.isOptimizeThread = true;
         o.pause = std::chrono::milliseconds(0);
-        o.listener = &form;
         o.stages = &stages;
         o.lowerPriority = lowerPriority;
         calc = std::make_unique<TCalcThread>(o);
+        calc->rating = [this](TCalcThread& c) { form.showFinalMessage(c); };
         form.attach(calc.get());
     }
 
