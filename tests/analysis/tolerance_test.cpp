@@ -251,6 +251,18 @@ TEST(Tolerance, SensitivityOfASeriesResistorIsItsDerivative) {
     }
 }
 
+TEST(Tolerance, ProjectThatDoesNotComputeFailsWithTheStagesReason) {
+    auto p = dividerProject(4.0, 0.0);
+    p->einbau[0].typ = 99; // no mounting of that kind
+    ToleranceResult r;
+    r.trials = 17; // cleared by the run
+    std::string error;
+    EXPECT_EQ(computeTolerance(*p, ToleranceSettings{}, r, {}, error), ToleranceStatus::Failed);
+    EXPECT_EQ(error.rfind("Nennwerte: Fehler: Chassis 1", 0), 0U) << error;
+    EXPECT_EQ(r.trials, 0);
+    EXPECT_TRUE(r.onAxis.nominal.empty());
+}
+
 TEST(Tolerance, FactorsOfBothDistributions) {
     // Uniform: the ends of [0, 1) are the ends of the tolerance; normal: 2σ is the tolerance.
     EXPECT_DOUBLE_EQ(toleranceFactor(ToleranceDistribution::Uniform, 5, 0.0, 3.0), 0.95);
