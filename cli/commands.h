@@ -24,6 +24,7 @@ int runDirectivity(const Args& args);
 int runSpinorama(const Args& args);
 int runFrd(const Args& args);
 int runImpulse(const Args& args);
+int runTolerance(const Args& args);
 
 void printUsage(std::FILE* out);
 

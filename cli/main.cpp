@@ -84,6 +84,22 @@ void printUsage(std::FILE* out) {
         "              (Steigung der untersten Oktave) und das halbe Hann-Fenster über ihm\n"
         "              aus; --csv: t [ms], Impuls- und Sprungantwort je Sample, t = 0 nach\n"
         "              1 ms Vorlauf, durch \";\" getrennt\n"
+        "  toleranz PROJEKT [--versuche N] [--seed S] [--verteilung gleich|normal]\n"
+        "           [--widerstaende P] [--kondensatoren P] [--spulen P]\n"
+        "           [--spulenwiderstand P] [--fs P] [--qts P] [--vas P] [--re P] [--le P]\n"
+        "           [--pegel DB] [--threads N] [--csv DATEI]\n"
+        "              Toleranzanalyse: Weichenbauteile und Chassiswerte N-mal (Vorgabe 200)\n"
+        "              innerhalb ihrer Toleranz in Prozent ziehen (Vorgaben: Widerstände,\n"
+        "              Kondensatoren, Spulen 5, Drahtwiderstand der Spulen 0, fs 10, Qts 10\n"
+        "              (gilt für Qes und Qms), Vas 15, Re 0, Le 0, Pegel 1 dB; 0 hält den\n"
+        "              Wert fest), gleichverteilt oder normal mit der Toleranz als 2 Sigma\n"
+        "              (Vorgabe); gleicher Seed, gleiche Zahlen. Gibt die größte Abweichung\n"
+        "              auf Achse und im Hörfenster (200 Hz bis 15 kHz), die Phasendifferenz\n"
+        "              benachbarter Chassis an ihrer Trennfrequenz und je Bauteil und\n"
+        "              Chassiswert die Empfindlichkeit (dB je +1 %%) absteigend aus;\n"
+        "              --csv: je Rasterpunkt Nennwert, 5-, 50-, 95-%%-Quantil, Minimum und\n"
+        "              Maximum von Achse, Hörfenster, Impedanz je Verstärker und\n"
+        "              Phasendifferenz je Trennung, dazu die Empfindlichkeitskurven\n"
         "  --version   Programmversion ausgeben\n"
         "  --help      diese Hilfe ausgeben\n"
         "\n"
@@ -150,6 +166,9 @@ int main(int argc, char** argv) {
     }
     if (command == "impuls") {
         return runImpulse(rest);
+    }
+    if (command == "toleranz") {
+        return runTolerance(rest);
     }
     std::fprintf(stderr, "Unbekannte Option: %s\n\n", argv[1]);
     printUsage(stderr);

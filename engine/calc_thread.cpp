@@ -124,7 +124,11 @@ void markChangedStages(const TProjekt& neu, const TProjekt& akt, TCalcStruct& cs
             if (amp >= 0) {
                 markPending(cs.bfgang_weiche[amp]);
             }
-            markPending(cs.bfgang_sw[i]);
+            // The baffle reads of the driver only its directional data and membrane shape (and
+            // seo, above): a changed Thiele-Small value or mounting leaves the baffle as it was.
+            if (recordDiffers(cn.Richt, ca.Richt) || cn.membranform != ca.membranform) {
+                markPending(cs.bfgang_sw[i]);
+            }
             markPending(cs.bfgang_box);
         }
     }
