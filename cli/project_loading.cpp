@@ -8,6 +8,7 @@
 #include "measure/results_export_sections.h"
 #include "model/record_defaults.h"
 #include "storage/file_form.h"
+#include "storage/file_io.h"
 #include "storage/latin1.h"
 #include "storage/project_file.h"
 
@@ -64,6 +65,15 @@ ComputedProject readAndCalculate(const std::string& path) {
     c.result = calculateValidResult(*c.project);
     c.exitCode = c.result ? kExitOk : kExitFailed;
     return c;
+}
+
+bool writeCommandTable(const std::string& path, const std::string& text) {
+    std::string error;
+    if (!writeFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()), error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool exportResults(const std::string& path, const std::string& sections, const TResult& result) {

@@ -40,6 +40,10 @@ struct ComputedProject {
 // null.
 ComputedProject readAndCalculate(const std::string& path);
 
+// Writes a table a command made (Latin-1 text) to `path`, replacing the file at once; false with
+// the reason on standard error.
+bool writeCommandTable(const std::string& path, const std::string& text);
+
 // Writes the results export with the sections named in the comma list `sections` (empty: all).
 // False with a message on the terminal for unknown section names or a failed write.
 bool exportResults(const std::string& path, const std::string& sections, const TResult& result);

@@ -80,14 +80,8 @@ int runSpinorama(const Args& args) {
     for (int k = 0; k < kRatingInputs; ++k) {
         std::printf("%s\n", terminalText(ratingInputText(r, static_cast<RatingInput>(k))).c_str());
     }
-    if (!o.csv.empty()) {
-        const std::string text = csvText(*spin);
-        std::string error;
-        if (!writeFileAtomically(o.csv, std::vector<std::uint8_t>(text.begin(), text.end()),
-                                 error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return kExitUsage;
-        }
+    if (!o.csv.empty() && !writeCommandTable(o.csv, csvText(*spin))) {
+        return kExitUsage;
     }
     return kExitOk;
 }

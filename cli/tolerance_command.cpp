@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,10 @@ struct ToleranceOptions {
 };
 
 // The whole text must be a finite number ("5", "2,5").
-bool readNumber(const std::string& text, double& value) {
-    const ParseResult p = parseFloat(text);
-    if (text.empty() || p.end != text.size() || !std::isfinite(p.value)) {
-        return false;
-    }
-    value = p.value;
-    return true;
+bool readPercent(const std::string& text, double& value) {
+    const std::optional<double> typed = parseWholeNumber(text);
+    value = typed.value_or(0);
+    return typed.has_value();
 }
 
 bool readWhole(const std::string& text, std::int64_t lowest, std::int64_t highest,
@@ -93,13 +91,13 @@ bool parseToleranceOptions(const Args& args, ToleranceOptions& o) {
         double* percent = percentOption(a, s);
         if (a == "--csv" && hasValue) {
             o.csv = value;
-        } else if (percent != nullptr && hasValue && readNumber(value, v) && v >= 0 &&
+        } else if (percent != nullptr && hasValue && readPercent(value, v) && v >= 0 &&
                    v <= kMaxPercent) {
             *percent = v;
             if (a == "--qts") {
                 s.qms = v;
             }
-        } else if (a == "--pegel" && hasValue && readNumber(value, v) && v >= 0 &&
+        } else if (a == "--pegel" && hasValue && readPercent(value, v) && v >= 0 &&
                    v <= kMaxLevelDb) {
             s.levelDb = v;
         } else if (a == "--versuche" && hasValue && readWhole(value, 1, kMaxToleranceTrials, n)) {
@@ -238,38 +236,24 @@ int runTolerance(const Args& args) {
         printUsage(stderr);
         return kExitUsage;
     }
-    TerminalPrompt prompt;
-    auto project = std::make_unique<TProjekt>();
-    if (!loadProjectAnyForm(o.project, *project, prompt)) {
-        return kExitUsage;
+    // The nominal project must compute: otherwise its error list, as calc shows it.
+    ComputedProject computed = readAndCalculate(o.project);
+    if (!computed.result) {
+        return computed.exitCode;
     }
-    {
-        // The nominal project must compute: otherwise its error list, as calc shows it.
-        ProjectRun run;
-        if (!run.run(*project)) {
-            return kExitFailed;
-        }
-        if (!run.valid()) {
-            run.reportFailure();
-            return kExitFailed;
-        }
-    }
+    computed.result.reset();
+    const TProjekt& project = *computed.project;
 
     ToleranceResult result;
     std::string error;
-    if (computeTolerance(*project, o.settings, result, {}, error) != ToleranceStatus::Ok) {
+    if (computeTolerance(project, o.settings, result, {}, error) != ToleranceStatus::Ok) {
         std::fprintf(stderr, "%s\n", terminalText(error).c_str());
         std::fprintf(stderr, "Berechnung fehlerhaft.\n");
         return kExitFailed;
     }
     printSummary(o, result);
-    if (!o.csv.empty()) {
-        const std::string text = csvText(result);
-        if (!writeFileAtomically(o.csv, std::vector<std::uint8_t>(text.begin(), text.end()),
-                                 error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return kExitUsage;
-        }
+    if (!o.csv.empty() && !writeCommandTable(o.csv, csvText(result))) {
+        return kExitUsage;
     }
     return kExitOk;
 }

@@ -20,29 +20,12 @@ namespace fs = std::filesystem;
 
 using sonora::cli_test::CliRun;
 using sonora::cli_test::quoted;
+using sonora::cli_test::readAll;
 using sonora::cli_test::runCli;
+using sonora::cli_test::split;
 
-const fs::path kProjects = fs::path(SONORA_EXAMPLES_DIR) / "Projekte";
+const fs::path kProjects = sonora::cli_test::kExampleProjects;
 const fs::path kTwoWay = kProjects / "Zweiwege geschlossen.LSP";
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);) {
-        if (!part.empty() && part.back() == '\r') {
-            part.pop_back();
-        }
-        out.push_back(part);
-    }
-    return out;
-}
-
-std::string readAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct TempFolder {
     fs::path path;
