@@ -409,9 +409,21 @@ ChartCurve timeCurve(const ImpulseResponse& ir, bool step, int count, std::strin
     return c;
 }
 
+} // namespace
+
+struct ChartSet::TimeResponses {
+    bool made = false; // in this update
+    bool ok = false;
+    OnAxisImpulses t;
+    std::string error; // UTF-8
+};
+
+namespace {
+
 // The impulse or step response of the box and its drivers on axis, as the analysis transforms
 // them; the subtitle states the sample rate, length and windows.
-void buildTimeChart(ChartContent& c, const TResult& r, const TAnzOption& o) {
+void buildTimeChart(ChartContent& c, const TResult& r, const TAnzOption& o,
+                    ChartSet::TimeResponses& time) {
     const bool step = c.kind == ChartKind::Step;
     c.x = {0.0, 1.0, false, "Zeit [ms]"};
     c.y.label = step ? "Sprungantwort" : "Impulsantwort";
@@ -419,12 +431,15 @@ void buildTimeChart(ChartContent& c, const TResult& r, const TAnzOption& o) {
     if (!r.valid) {
         return;
     }
-    OnAxisImpulses t;
-    std::string error;
-    if (!computeOnAxisImpulses(r, impulseSettingsFor(r), t, error)) {
-        c.subtitle = latin1(error.c_str());
+    if (!time.made) {
+        time.ok = computeOnAxisImpulses(r, impulseSettingsFor(r), time.t, time.error);
+        time.made = true;
+    }
+    if (!time.ok) {
+        c.subtitle = latin1(time.error.c_str());
         return;
     }
+    const OnAxisImpulses& t = time.t;
     c.subtitle = impulseRateText(t.box) + "; " + impulseWindowText(t.box);
     const int count =
         shownSamples(step ? t.box.step : t.box.impulse, t.box.sampleRate, t.box.zeroSample);
@@ -439,7 +454,7 @@ void buildTimeChart(ChartContent& c, const TResult& r, const TAnzOption& o) {
     autoRange(c);
 }
 
-ChartSet::Builder builderFor(ChartKind kind) {
+ChartSet::Builder builderFor(ChartKind kind, const std::shared_ptr<ChartSet::TimeResponses>& time) {
     switch (kind) {
     case ChartKind::Box:
         return buildBox;
@@ -465,9 +480,8 @@ ChartSet::Builder builderFor(ChartKind kind) {
         };
     case ChartKind::Impulse:
     case ChartKind::Step:
-        return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
-            buildTimeChart(c, r, o);
-        };
+        return [time](ChartContent& c, const TResult& r, const TAnzOption& o,
+                      const ChartSwitches&) { buildTimeChart(c, r, o, *time); };
     default:
         return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
             buildOther(c, r, o);
@@ -486,13 +500,13 @@ std::string updateChartsFailureText(const std::string& internalName) {
     return "Unerwarteter Fehler: UpdateCharts mit " + internalName;
 }
 
-ChartSet::ChartSet() {
+ChartSet::ChartSet() : time_(std::make_shared<TimeResponses>()) {
     for (const ChartTitle& t : kTitles) {
         const int count = t.kind == ChartKind::Chassis ? kMaxChassis : 1;
         for (int n = 0; n < count; ++n) {
             charts_.push_back(makeChart(t, t.kind == ChartKind::Chassis ? n : -1));
             charts_.back().emptyText = latin1(kNoResultText);
-            builders_.push_back(builderFor(t.kind));
+            builders_.push_back(builderFor(t.kind, time_));
         }
     }
 }
@@ -509,6 +523,7 @@ int ChartSet::indexOf(ChartKind kind, int chassis) const {
 std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
                                           const ChartSwitches& s) {
     std::vector<std::string> failures;
+    *time_ = {};
     for (std::size_t k = 0; k < charts_.size(); ++k) {
         ChartContent& c = charts_[k];
         c.curves.clear();
@@ -528,6 +543,7 @@ std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
                       : c.curves.empty() ? latin1(kNoCurvesText)
                                          : std::string();
     }
+    *time_ = {}; // the curves hold what the charts show; the transforms are not kept
     return failures;
 }
 
