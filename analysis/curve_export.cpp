@@ -10,6 +10,7 @@
 #include <numbers>
 #include <system_error>
 
+#include "analysis/driver_response.h"
 #include "analysis/spinorama.h"
 #include "engine/box_sum.h"
 #include "model/complex.h"
@@ -32,6 +33,10 @@ constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 constexpr int kFrequencyDecimals = 3;
 constexpr int kLevelDecimals = 4;
 constexpr int kPhaseDecimals = 4;
+// Times in ms to 10 ns, a step even at 192 kHz; impulse and step values in significant digits.
+constexpr int kTimeDecimals = 5;
+constexpr int kSampleDigits = 9;
+constexpr double kMsPerSecond = 1000.0;
 // Impedances span from milliohms to the 1e99 of an open output: significant digits, in the
 // E-form where needed, which the readers of these files accept.
 constexpr int kImpedanceDigits = 7;
@@ -109,6 +114,36 @@ std::string curveText(const TResult& r, int nfreq, std::string_view projectName,
         text += kEol;
     }
     return text;
+}
+
+// Time, impulse and step per sample, with how they were made in the header.
+std::string impulseText(const TResult& r, std::string_view projectName, std::string_view caption,
+                        const ImpulseResponse& ir) {
+    std::string text;
+    text += headerLine("Sonora " + std::string(kVersion));
+    text += headerLine("Projekt: " + std::string(projectName));
+    if (!r.comment1.empty()) {
+        text += headerLine("Kommentar: " + r.comment1.str());
+    }
+    text += headerLine("Kurve: " + std::string(caption) + ", Impuls- und Sprungantwort");
+    text += headerLine(impulseRateText(ir));
+    text += headerLine(impulseWindowText(ir));
+    text += "* Zeit [ms]\tImpulsantwort\tSprungantwort";
+    text += kEol;
+    for (int m = 0; m < ir.length; ++m) {
+        appendFixed(text, (m - ir.zeroSample) * kMsPerSecond / ir.sampleRate, kTimeDecimals);
+        text += '\t';
+        appendGeneral(text, ir.impulse[static_cast<std::size_t>(m)], kSampleDigits);
+        text += '\t';
+        appendGeneral(text, ir.step[static_cast<std::size_t>(m)], kSampleDigits);
+        text += kEol;
+    }
+    return text;
+}
+
+std::string driverCaption(int d, const std::string& name) {
+    return "Chassis " + std::to_string(d + 1) + " " + name +
+           " mit Schallwand, Filtern, Weiche und Position, auf Achse";
 }
 
 // "30° rechts", "10° unten", "0°", "180° hinten" (Latin-1).
@@ -226,6 +261,16 @@ std::string amplifierFileName(int amp) {
     return "Verstaerker_" + std::to_string(amp + 1) + ".zma";
 }
 
+std::string boxImpulseFileName() {
+    return "Box_0Grad_Impuls.txt";
+}
+
+std::string driverImpulseFileName(int driver, std::string_view latin1Name) {
+    std::string name = driverFileName(driver, latin1Name);
+    name.resize(name.size() - std::string_view(".frd").size());
+    return name + "_Impuls.txt";
+}
+
 bool curveExportFiles(const TResult& r, std::string_view projectName,
                       const CurveExportChoice& choice, std::vector<CurveFile>& files,
                       std::string& error) {
@@ -282,15 +327,8 @@ bool curveExportFiles(const TResult& r, std::string_view projectName,
             }
             const std::string name = r.chassisNames[d].str();
             // Diaphragm and vent together, as they reach the listener on axis.
-            curves.push_back({driverFileName(d, name),
-                              "Chassis " + std::to_string(d + 1) + " " + name +
-                                  " mit Schallwand, Filtern, Weiche und Position, auf Achse",
-                              false, response([&r, d](int i) {
-                                  Complex sum{};
-                                  CAdd(r.fgang_chassis[d][0][i][0], r.fgang_chassis[d][1][i][0],
-                                       sum);
-                                  return sum;
-                              })});
+            curves.push_back({driverFileName(d, name), driverCaption(d, name), false,
+                              response([&r, d](int i) { return driverOnAxis(r, d, i); })});
         }
     }
     if (choice.amplifiers) {
@@ -304,7 +342,7 @@ bool curveExportFiles(const TResult& r, std::string_view projectName,
                               }});
         }
     }
-    if (curves.empty()) {
+    if (curves.empty() && !choice.impulses) {
         error = "Es ist keine Kurve ausgewählt.";
         return false;
     }
@@ -325,6 +363,21 @@ bool curveExportFiles(const TResult& r, std::string_view projectName,
     out.reserve(curves.size());
     for (const Curve& c : curves) {
         out.push_back({c.name, curveText(r, nfreq, projectName, c)});
+    }
+    if (choice.impulses) {
+        OnAxisImpulses t;
+        if (!computeOnAxisImpulses(r, impulseSettingsFor(r), t, error)) {
+            error = "Impuls- und Sprungantwort: " + error + " Es wurden keine Kurven geschrieben.";
+            return false;
+        }
+        out.push_back({boxImpulseFileName(), impulseText(r, projectName, "Box auf Achse", t.box)});
+        for (std::size_t k = 0; k < t.drivers.size(); ++k) {
+            const int d = t.drivers[k];
+            const std::string name = r.chassisNames[d].str();
+            out.push_back(
+                {driverImpulseFileName(d, name),
+                 impulseText(r, projectName, driverCaption(d, name), t.driverResponses[k])});
+        }
     }
     files = std::move(out);
     return true;

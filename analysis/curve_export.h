@@ -27,6 +27,9 @@ struct CurveExportChoice {
     std::vector<PlaneAngle> angles; // box responses in the planes, one file each
     bool drivers = true;            // each driver's share of the box on axis
     bool amplifiers = true;         // the impedance each amplifier sees
+    // The impulse and step response of the box on axis and of each driver as it reaches it, one
+    // table file each (time, impulse, step), the sample rate, length and windows in the header.
+    bool impulses = false;
 };
 
 // The angles written when the user names none: both sides of the horizontal plane to 90° in 15°
@@ -48,10 +51,13 @@ struct CurveFile {
 
 // File names of the curves: "Box_0Grad.frd", "Box_Hoerfenster.frd", "Box_H30Grad.frd",
 // "Box_V-10Grad.frd", "Chassis_1_<name>.frd" (the name spelled out as a file name; without a
-// usable name "Chassis_1.frd"), "Verstaerker_1.zma".
+// usable name "Chassis_1.frd"), "Verstaerker_1.zma"; the time responses "Box_0Grad_Impuls.txt"
+// and "Chassis_1_<name>_Impuls.txt".
 std::string planeAngleFileName(PlaneAngle angle);
 std::string driverFileName(int driver, std::string_view latin1Name);
 std::string amplifierFileName(int amp);
+std::string boxImpulseFileName();
+std::string driverImpulseFileName(int driver, std::string_view latin1Name);
 
 // The files of `result` for `choice`; `projectName` (Latin-1) goes into each header. A result
 // that is not valid, has no grid or holds a value that is not finite gives no files and false

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/driver_response.h"
 #include "analysis/impulse_response.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
@@ -102,7 +103,7 @@ int runImpulse(const Args& args) {
             return kExitUsage;
         }
         for (int i = 0; i < n; ++i) {
-            CAdd(r.fgang_chassis[d][0][i][0], r.fgang_chassis[d][1][i][0], response[i]);
+            response[i] = driverOnAxis(r, d, i);
         }
         curve =
             "Chassis " + std::to_string(o.driver) + " " + latin1ToUtf8(r.chassisNames[d].view());

@@ -15,10 +15,10 @@ enum class ChartAxis { Left, Right };
 // other styles tell apart curves of colours too close to see (see chart_style.h).
 enum class LineStyle { Solid, Dash, LongDash, Dot, DashDot, DashDotDot };
 
-// One drawn line over the frequency grid.
+// One drawn line over the frequency grid, or over time on the impulse and step charts.
 struct ChartCurve {
     std::string name;      // legend text, Latin-1
-    std::vector<double> x; // Hz
+    std::vector<double> x; // Hz; ms on the time charts
     std::vector<double> y; // in the unit of the axis it belongs to
     TColor color = 0;      // 0x00BBGGRR
     int width = 1;         // pixels
@@ -50,6 +50,8 @@ enum class ChartKind {
     GroupDelay,
     Spinorama,   // the spinorama curves, the two directivity indices on the right axis
     Reflections, // the five groups of the early reflections
+    Impulse,     // impulse response of the box and each driver on axis, over time
+    Step,        // step response of the same
 };
 
 struct ChartContent {
@@ -58,7 +60,7 @@ struct ChartContent {
     std::string internalName; // e.g. "bcFgangImp"; named when the chart cannot be rebuilt
     std::string title;        // Latin-1
     std::string subtitle;     // second title line, Latin-1, may be empty
-    ChartAxisRange x;         // frequency, logarithmic
+    ChartAxisRange x;         // frequency, logarithmic; time in ms on the time charts
     ChartAxisRange y;
     bool hasRightAxis = false;
     ChartAxisRange y2;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/driver_response.h"
 #include "storage/numbers.h"
 
 namespace sonora {
@@ -57,7 +58,7 @@ std::string cursorText(const TResult& r, int i, const ChartSwitches& s) {
     if (s.singleDrivers) {
         for (int n = 0; n < boundedChassis(r); ++n) {
             text += ", " + r.chassisNames[n].str() + ": " +
-                    compactNumberText(kCursorWidth, responseLevel(chassisFront(r, n, i))) + "dB";
+                    compactNumberText(kCursorWidth, responseLevel(driverOnAxis(r, n, i))) + "dB";
         }
     }
     return text;

@@ -34,12 +34,6 @@ double phaseDegrees(const Complex& h) {
     return std::atan2(h.im, h.re) * kDegreesPerHalfTurn / std::numbers::pi;
 }
 
-Complex chassisFront(const TResult& r, int chassis, int i) {
-    Complex sum{};
-    CAdd(r.fgang_chassis[chassis][0][i][0], r.fgang_chassis[chassis][1][i][0], sum);
-    return sum;
-}
-
 std::array<int, kDirectionCurves> directionAngles(int set) {
     return directionAngleSet(boundedSet(set));
 }

@@ -23,10 +23,6 @@ double energyLevel(const Complex& front, double bmass);
 // The phase of h in degrees, -180 .. 180.
 double phaseDegrees(const Complex& h);
 
-// A driver's on-axis response in the box: the sum of its two planes (diaphragm and vent) of
-// fgang_chassis in the front direction, at grid index i.
-Complex chassisFront(const TResult& r, int chassis, int i);
-
 // The angle set of the direction charts ("F-Gang Richtungen", sets and captions in
 // acoustics/dir_data.h): the front and six angles, degrees; a bad set gives the default.
 inline constexpr int kDirectionCurves = kAnglesPerSet;

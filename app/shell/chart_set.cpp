@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "analysis/driver_response.h"
 #include "analysis/spinorama.h"
 #include "app/shell/chart_style.h"
 #include "storage/latin1.h"
@@ -58,6 +59,8 @@ constexpr ChartTitle kTitles[] = {
      "aus den Ebenen horizontal und vertikal, DI rechts"},
     {ChartKind::Reflections, "bcReflexionen", "Frühe Reflexionen",
      "Boden, Decke, Vorderwand, Seitenwände, Rückwand"},
+    {ChartKind::Impulse, "bcImpuls", "Impulsantwort", "Gesamtbox und Einzelchassis auf Achse"},
+    {ChartKind::Step, "bcSprung", "Sprungantwort", "Gesamtbox und Einzelchassis auf Achse"},
 };
 
 ChartContent makeChart(const ChartTitle& t, int chassis) {
@@ -71,8 +74,12 @@ ChartContent makeChart(const ChartTitle& t, int chassis) {
         c.internalName += std::to_string(chassis + 1);
         c.title += std::to_string(chassis + 1);
     }
-    c.x.logarithmic = true;
-    c.x.label = "Frequenz [Hz]";
+    if (t.kind == ChartKind::Impulse || t.kind == ChartKind::Step) {
+        c.x.label = "Zeit [ms]";
+    } else {
+        c.x.logarithmic = true;
+        c.x.label = "Frequenz [Hz]";
+    }
     return c;
 }
 
@@ -154,7 +161,7 @@ void buildBox(ChartContent& c, const TResult& r, const TAnzOption& o, const Char
                                          Complex sum{};
                                          for (int n = 0; n < drivers; ++n) {
                                              if (r.chassisAmp[n] == j) {
-                                                 CAdd(sum, chassisFront(r, n, i), sum);
+                                                 CAdd(sum, driverOnAxis(r, n, i), sum);
                                              }
                                          }
                                          return responseLevel(sum);
@@ -169,7 +176,7 @@ void buildBox(ChartContent& c, const TResult& r, const TAnzOption& o, const Char
     if (s.singleDrivers) {
         for (int n = 0; n < drivers; ++n) {
             c.curves.push_back(curve(r, chassisName(r, n), chassisColor(o, n), o,
-                                     [&](int i) { return responseLevel(chassisFront(r, n, i)); }));
+                                     [&](int i) { return responseLevel(driverOnAxis(r, n, i)); }));
         }
     }
     if (s.impedance) {
@@ -242,7 +249,7 @@ void buildPhase(ChartContent& c, const TResult& r, const TAnzOption& o) {
                                       [&](int i) { return phaseDegrees(r.fgang_box[i][0]); })));
     for (int n = 0; n < boundedChassis(r); ++n) {
         c.curves.push_back(curve(r, chassisName(r, n), chassisColor(o, n), o,
-                                 [&](int i) { return phaseDegrees(chassisFront(r, n, i)); }));
+                                 [&](int i) { return phaseDegrees(driverOnAxis(r, n, i)); }));
     }
 }
 
@@ -361,7 +368,93 @@ void buildSpinorama(ChartContent& c, const TResult& r, const TAnzOption& o) {
     }
 }
 
-ChartSet::Builder builderFor(ChartKind kind) {
+// The time charts show from the first sample to where the box's curve has died away: the last
+// sample above this share of its largest magnitude, with a quarter more after it, at least
+// kShortestShownMs and at most the whole transform.
+constexpr double kShownShare = 1e-2; // -40 dB
+constexpr double kShownMargin = 1.25;
+constexpr double kShortestShownMs = 5.0;
+
+int shownSamples(const std::vector<double>& box, double sampleRate, int zeroSample) {
+    double peak = 0;
+    for (const double v : box) {
+        peak = std::max(peak, std::abs(v));
+    }
+    int last = 0;
+    for (int m = static_cast<int>(box.size()) - 1; m > 0; --m) {
+        if (std::abs(box[static_cast<std::size_t>(m)]) > kShownShare * peak) {
+            last = m;
+            break;
+        }
+    }
+    const double afterZero =
+        std::max((last - zeroSample) * kShownMargin, kShortestShownMs * sampleRate / kSecondsToMs);
+    const int count = zeroSample + static_cast<int>(std::ceil(afterZero)) + 1;
+    return std::clamp(count, 1, static_cast<int>(box.size()));
+}
+
+ChartCurve timeCurve(const ImpulseResponse& ir, bool step, int count, std::string name,
+                     TColor color, const TAnzOption& o) {
+    ChartCurve c;
+    c.name = std::move(name);
+    c.color = color;
+    c.width = lineWidth(o);
+    const std::vector<double>& v = step ? ir.step : ir.impulse;
+    const int n = std::min(count, static_cast<int>(v.size()));
+    c.x.resize(static_cast<std::size_t>(n));
+    c.y.assign(v.begin(), v.begin() + n);
+    for (int m = 0; m < n; ++m) {
+        c.x[static_cast<std::size_t>(m)] = (m - ir.zeroSample) * kSecondsToMs / ir.sampleRate;
+    }
+    return c;
+}
+
+} // namespace
+
+struct ChartSet::TimeResponses {
+    bool made = false; // in this update
+    bool ok = false;
+    OnAxisImpulses t;
+    std::string error; // UTF-8
+};
+
+namespace {
+
+// The impulse or step response of the box and its drivers on axis, as the analysis transforms
+// them; the subtitle states the sample rate, length and windows.
+void buildTimeChart(ChartContent& c, const TResult& r, const TAnzOption& o,
+                    ChartSet::TimeResponses& time) {
+    const bool step = c.kind == ChartKind::Step;
+    c.x = {0.0, 1.0, false, "Zeit [ms]"};
+    c.y.label = step ? "Sprungantwort" : "Impulsantwort";
+    c.subtitle = latin1("Gesamtbox und Einzelchassis auf Achse");
+    if (!r.valid) {
+        return;
+    }
+    if (!time.made) {
+        time.ok = computeOnAxisImpulses(r, impulseSettingsFor(r), time.t, time.error);
+        time.made = true;
+    }
+    if (!time.ok) {
+        c.subtitle = latin1(time.error.c_str());
+        return;
+    }
+    const OnAxisImpulses& t = time.t;
+    c.subtitle = impulseRateText(t.box) + "; " + impulseWindowText(t.box);
+    const int count =
+        shownSamples(step ? t.box.step : t.box.impulse, t.box.sampleRate, t.box.zeroSample);
+    c.curves.push_back(wholeBox(timeCurve(t.box, step, count, "Gesamt", o.ColorSetChassis[0], o)));
+    for (std::size_t k = 0; k < t.drivers.size(); ++k) {
+        const int n = t.drivers[k];
+        c.curves.push_back(
+            timeCurve(t.driverResponses[k], step, count, chassisName(r, n), chassisColor(o, n), o));
+    }
+    c.x.min = c.curves.front().x.front();
+    c.x.max = c.curves.front().x.back();
+    autoRange(c);
+}
+
+ChartSet::Builder builderFor(ChartKind kind, const std::shared_ptr<ChartSet::TimeResponses>& time) {
     switch (kind) {
     case ChartKind::Box:
         return buildBox;
@@ -385,6 +478,10 @@ ChartSet::Builder builderFor(ChartKind kind) {
         return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
             buildSpinorama(c, r, o);
         };
+    case ChartKind::Impulse:
+    case ChartKind::Step:
+        return [time](ChartContent& c, const TResult& r, const TAnzOption& o,
+                      const ChartSwitches&) { buildTimeChart(c, r, o, *time); };
     default:
         return [](ChartContent& c, const TResult& r, const TAnzOption& o, const ChartSwitches&) {
             buildOther(c, r, o);
@@ -403,13 +500,13 @@ std::string updateChartsFailureText(const std::string& internalName) {
     return "Unerwarteter Fehler: UpdateCharts mit " + internalName;
 }
 
-ChartSet::ChartSet() {
+ChartSet::ChartSet() : time_(std::make_shared<TimeResponses>()) {
     for (const ChartTitle& t : kTitles) {
         const int count = t.kind == ChartKind::Chassis ? kMaxChassis : 1;
         for (int n = 0; n < count; ++n) {
             charts_.push_back(makeChart(t, t.kind == ChartKind::Chassis ? n : -1));
             charts_.back().emptyText = latin1(kNoResultText);
-            builders_.push_back(builderFor(t.kind));
+            builders_.push_back(builderFor(t.kind, time_));
         }
     }
 }
@@ -426,6 +523,7 @@ int ChartSet::indexOf(ChartKind kind, int chassis) const {
 std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
                                           const ChartSwitches& s) {
     std::vector<std::string> failures;
+    *time_ = {};
     for (std::size_t k = 0; k < charts_.size(); ++k) {
         ChartContent& c = charts_[k];
         c.curves.clear();
@@ -445,6 +543,7 @@ std::vector<std::string> ChartSet::update(const TResult& r, const TAnzOption& o,
                       : c.curves.empty() ? latin1(kNoCurvesText)
                                          : std::string();
     }
+    *time_ = {}; // the curves hold what the charts show; the transforms are not kept
     return failures;
 }
 

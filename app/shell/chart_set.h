@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,13 @@ public:
     // Replaces the builder of one chart (tests make a chart fail with it).
     void replaceBuilder(int index, Builder builder);
 
+    // The impulse and step responses of one update, transformed once for both time charts.
+    struct TimeResponses;
+
 private:
     std::vector<ChartContent> charts_;
     std::vector<Builder> builders_;
+    std::shared_ptr<TimeResponses> time_;
 };
 
 } // namespace sonora

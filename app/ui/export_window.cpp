@@ -99,11 +99,16 @@ ExportWindow::ExportWindow(ExportResultSource result, QString startFolder, UserP
         "Box-Frequenzgänge in den Ebenen, durch Komma getrennt: H horizontal (> 0 rechts vom "
         "Hörer aus), V vertikal (> 0 oben), ganze Grad von -180 bis 180. Achse, Hörfenster, "
         "jedes Chassis und jeder Verstärker werden immer geschrieben."));
+    impulses_ = new QCheckBox(QStringLiteral("Impuls- und Sprungantworten"), curves);
+    impulses_->setToolTip(QString::fromUtf8(
+        "Box auf Achse und jedes Chassis über der Zeit, je eine Tabelle (Zeit, Impulsantwort, "
+        "Sprungantwort); Abtastrate, Länge und Fenster stehen im Kopf der Datei."));
     curves_ = new QPushButton(QString::fromUtf8("Kurven für andere Programme (FRD/ZMA) …"), curves);
     connect(curves_, &QPushButton::clicked, this, [this] { writeCurvesWithDialog(); });
     auto* curveRow = new QHBoxLayout(curves);
     curveRow->addWidget(new QLabel(QStringLiteral("Winkel:"), curves));
     curveRow->addWidget(angles_, 1);
+    curveRow->addWidget(impulses_);
     curveRow->addWidget(curves_);
 
     auto* layout = new QVBoxLayout(this);
@@ -153,6 +158,7 @@ bool ExportWindow::exportWithDialog() {
 
 bool ExportWindow::writeCurvesWithDialog() {
     CurveExportChoice choice;
+    choice.impulses = impulses_->isChecked();
     std::string error;
     if (!parsePlaneAngles(toUtf8(angles_->text()), choice.angles, error)) {
         prompt_.showMessage(utf8ToLatin1(error)); // before the dialog: the list needs fixing

@@ -72,13 +72,15 @@ public:
     QPushButton* cancelButton() const { return cancel_; }
     QPushButton* curvesButton() const { return curves_; }
     QLineEdit* anglesField() const { return angles_; }
+    QCheckBox* impulsesBox() const { return impulses_; }
 
     // "exportieren ..": save dialog, overwrite question, the export, closing and the final
     // message. Returns true when the window closed after an export attempt.
     bool exportWithDialog();
 
     // "Kurven für andere Programme (FRD/ZMA) …": folder dialog, then the files of the core's
-    // curve export with the angles of the field. Closes the window and reports what was written;
+    // curve export with the angles of the field (and the impulse and step responses when their
+    // box is ticked). Closes the window and reports what was written;
     // an unreadable angle list or a failed write is reported and the window stays open. Returns
     // true when files were written.
     bool writeCurvesWithDialog();
@@ -95,6 +97,7 @@ private:
     QPushButton* cancel_ = nullptr;
     QPushButton* curves_ = nullptr;
     QLineEdit* angles_ = nullptr;
+    QCheckBox* impulses_ = nullptr;
 };
 
 // Opens the export window of `parent` (one at a time: an open one is brought to the front). It

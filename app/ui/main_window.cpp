@@ -216,6 +216,8 @@ void MainWindow::buildTabs() {
     spinLayout->addWidget(spinNotes_);
     tabs_->addTab(spin, QStringLiteral("Spinorama"));
     tabs_->addTab(chartPage(ChartKind::Reflections), QStringLiteral("Reflexionen"));
+    tabs_->addTab(chartPage(ChartKind::Impulse), QStringLiteral("Impulsantwort"));
+    tabs_->addTab(chartPage(ChartKind::Step), QStringLiteral("Sprungantwort"));
 
     directivity_ = new DirectivityViews(
         [this](const std::string& message) { prompt_->showMessage(message); }, tabs_);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/driver_response.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
 #include "measure/driver_import.h"
@@ -448,6 +450,67 @@ TEST_F(CurveExport, AFolderThatCannotBeWrittenGetsNothing) {
     EXPECT_TRUE(writeCurveExport(fresh.string(), r, "p", choice, written, error)) << error;
     EXPECT_TRUE(fs::exists(fresh / "Box_0Grad.frd"));
     EXPECT_TRUE(fs::exists(fresh / "Box_H30Grad.frd"));
+}
+
+// The time responses: one table per curve with every sample, how they were made in the header;
+// the step column is the running sum of the impulse column, and the impulse column is what the
+// analysis transforms.
+TEST_F(CurveExport, ImpulseTablesHoldEverySampleAndSayHowTheyWereMade) {
+    const TResult& r = result();
+    CurveExportChoice choice;
+    choice.onAxis = choice.listeningWindow = choice.drivers = choice.amplifiers = false;
+    choice.impulses = true;
+    std::vector<CurveFile> files;
+    std::string error;
+    ASSERT_TRUE(curveExportFiles(r, "Zweiwege aktiv", choice, files, error)) << error;
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].name, "Box_0Grad_Impuls.txt");
+    EXPECT_EQ(files[1].name, "Chassis_1_" + fileNameStem(r.chassisNames[0].view()) + "_Impuls.txt");
+    EXPECT_EQ(files[2].name, "Chassis_2_" + fileNameStem(r.chassisNames[1].view()) + "_Impuls.txt");
+
+    OnAxisImpulses t;
+    ASSERT_TRUE(computeOnAxisImpulses(r, impulseSettingsFor(r), t, error)) << error;
+    const ImpulseResponse* expected[] = {&t.box, &t.driverResponses[0], &t.driverResponses[1]};
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        SCOPED_TRACE(files[k].name);
+        const ImpulseResponse& ir = *expected[k];
+        const std::string& text = files[k].text;
+        EXPECT_NE(text.find("* " + impulseRateText(ir) + "\r\n"), std::string::npos);
+        EXPECT_NE(text.find("* " + impulseWindowText(ir) + "\r\n"), std::string::npos);
+        EXPECT_NE(text.find(utf8ToLatin1("* Abtastrate 48000 Hz, Länge 65536 Punkte")),
+                  std::string::npos);
+        EXPECT_NE(text.find("* Zeit [ms]\tImpulsantwort\tSprungantwort\r\n"), std::string::npos);
+        std::istringstream lines(text);
+        int row = 0;
+        double running = 0;
+        double peak = 0;
+        for (const double v : ir.impulse) {
+            peak = std::max(peak, std::abs(v));
+        }
+        for (std::string line; std::getline(lines, line);) {
+            ASSERT_EQ(line.back(), '\r');
+            if (line[0] == '*') {
+                continue;
+            }
+            double time = 0, impulse = 0, step = 0;
+            ASSERT_EQ(std::sscanf(line.c_str(), "%lf\t%lf\t%lf", &time, &impulse, &step), 3)
+                << line;
+            EXPECT_NEAR(time, (row - ir.zeroSample) * 1000.0 / ir.sampleRate, 1e-5);
+            EXPECT_NEAR(impulse, ir.impulse[static_cast<std::size_t>(row)], 1e-8 * peak);
+            running += impulse;
+            EXPECT_NEAR(step, running, 1e-5 * peak + 1e-8 * std::abs(step)) << row;
+            ++row;
+        }
+        EXPECT_EQ(row, ir.length);
+    }
+
+    // The box's impulse leads into a folder with the other curves.
+    choice.onAxis = true;
+    std::vector<std::string> written;
+    ASSERT_TRUE(writeCurveExport(dir_.string(), r, "Zweiwege aktiv", choice, written, error))
+        << error;
+    EXPECT_EQ(written.size(), 4u);
+    EXPECT_EQ(readAll(dir_ / "Box_0Grad_Impuls.txt"), files[0].text);
 }
 
 } // namespace

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <memory>
+#include <numbers>
 #include <stdexcept>
+#include <vector>
 
+#include "model/frequency_grid.h"
 #include "model/record_defaults.h"
 #include "storage/latin1.h"
 
@@ -40,7 +45,7 @@ const ChartCurve* findCurve(const ChartContent& c, const std::string& name) {
 
 TEST(ChartSet, EveryChartHasItsTitlesAndOneChartPerDriverSlot) {
     ChartSet set;
-    ASSERT_EQ(set.charts().size(), 5u + kMaxChassis + 9u);
+    ASSERT_EQ(set.charts().size(), 5u + kMaxChassis + 11u);
     const ChartContent& box = set.chart(ChartKind::Box);
     EXPECT_EQ(box.title, "Frequenzgang Gesamtbox");
     EXPECT_EQ(box.subtitle, utf8ToLatin1("(alle Verstärker und Chassis)"));
@@ -65,6 +70,89 @@ TEST(ChartSet, EveryChartHasItsTitlesAndOneChartPerDriverSlot) {
               "Phasenlage des elektrischen Signals an den Chassis");
     EXPECT_EQ(set.chart(ChartKind::GroupDelay).subtitle, "Gesamtbox und Einzelchassis auf Achse");
     EXPECT_EQ(set.chart(ChartKind::DirectivityIndex).internalName, "bcFgnagBmass");
+    EXPECT_EQ(set.chart(ChartKind::Impulse).title, "Impulsantwort");
+    EXPECT_EQ(set.chart(ChartKind::Step).title, "Sprungantwort");
+    for (const ChartKind k : {ChartKind::Impulse, ChartKind::Step}) {
+        EXPECT_EQ(set.chart(k).x.label, "Zeit [ms]");
+        EXPECT_FALSE(set.chart(k).x.logarithmic);
+    }
+    EXPECT_TRUE(set.chart(ChartKind::Reflections).x.logarithmic);
+}
+
+// A two-way whose drivers are a complementary first-order pair at 1 kHz, both 2 ms away: the box
+// is a pure delay of 2 ms. Its impulse peaks there and its step rises there to 1; the drivers'
+// curves add up to the box's, since the transform is linear where the curves are smooth.
+TEST(ChartSet, TimeChartsShowTheBoxAndItsDriversOverTime) {
+    constexpr int kPoints = 250;
+    constexpr double kDelay = 2e-3;  // s
+    constexpr double kCorner = 1000; // Hz
+    auto r = syntheticResult(0);
+    std::vector<double> freq(kCurvePoints);
+    BuildFrequencyGrid(20, 20000, kPoints, freq.data());
+    for (int i = 0; i < kPoints; ++i) {
+        const double f = freq[static_cast<std::size_t>(i)];
+        r->freq[i] = f;
+        const std::complex<double> delay = std::polar(1.0, -2 * std::numbers::pi * f * kDelay);
+        const std::complex<double> jf(0, f / kCorner);
+        const std::complex<double> low = delay / (1.0 + jf);
+        const std::complex<double> high = delay * jf / (1.0 + jf);
+        r->fgang_chassis[0][0][i][0] = {low.real(), low.imag()};
+        r->fgang_chassis[1][0][i][0] = {high.real(), high.imag()};
+        r->fgang_box[i][0] = {delay.real(), delay.imag()};
+    }
+    r->nfreq = kPoints;
+    ChartSet set;
+    EXPECT_TRUE(set.update(*r, defaultAnzOption(), ChartSwitches{}).empty());
+    for (const ChartKind k : {ChartKind::Impulse, ChartKind::Step}) {
+        const ChartContent& c = set.chart(k);
+        SCOPED_TRACE(c.title);
+        ASSERT_EQ(c.curves.size(), 3u);
+        EXPECT_EQ(c.curves[0].name, "Gesamt");
+        EXPECT_EQ(c.curves[1].name, "TT1");
+        EXPECT_EQ(c.curves[2].name, "TT2");
+        EXPECT_EQ(c.emptyText, "");
+        EXPECT_EQ(c.subtitle.rfind(utf8ToLatin1("Abtastrate 48000 Hz, Länge 65536 Punkte"), 0), 0u)
+            << c.subtitle;
+        EXPECT_NE(c.subtitle.find("Fenster: unter 20 Hz"), std::string::npos) << c.subtitle;
+        const ChartCurve& box = c.curves[0];
+        ASSERT_GT(box.x.size(), 100u);
+        EXPECT_NEAR(box.x.front(), -1.0, 1e-9); // 1 ms before t = 0
+        EXPECT_NEAR(box.x[1] - box.x[0], 1000.0 / 48000, 1e-12);
+        EXPECT_GT(box.x.back(), 1000 * kDelay);
+        EXPECT_DOUBLE_EQ(c.x.min, box.x.front());
+        EXPECT_DOUBLE_EQ(c.x.max, box.x.back());
+        double peak = 0;
+        double worst = 0;
+        for (std::size_t m = 0; m < box.y.size(); ++m) {
+            ASSERT_EQ(c.curves[1].x[m], box.x[m]);
+            peak = std::max(peak, std::abs(box.y[m]));
+            worst = std::max(worst, std::abs(c.curves[1].y[m] + c.curves[2].y[m] - box.y[m]));
+        }
+        EXPECT_LT(worst, 0.01 * peak);
+        if (k == ChartKind::Impulse) {
+            const auto top = std::max_element(box.y.begin(), box.y.end());
+            const double at = box.x[static_cast<std::size_t>(top - box.y.begin())];
+            EXPECT_NEAR(at, 1000 * kDelay, 1000.0 / 48000); // within one sample
+        } else {
+            for (std::size_t m = 0; m < box.y.size(); ++m) {
+                if (box.x[m] < 1000 * kDelay - 0.5) {
+                    EXPECT_NEAR(box.y[m], 0.0, 0.02) << box.x[m];
+                } else if (box.x[m] > 1000 * kDelay + 0.5) {
+                    EXPECT_NEAR(box.y[m], 1.0, 0.02) << box.x[m];
+                }
+            }
+        }
+    }
+    // The comparison layer keeps the time axis.
+    set.rememberComparison();
+    EXPECT_EQ(set.chart(ChartKind::Step).comparison.size(), 3u);
+    EXPECT_EQ(set.chart(ChartKind::Step).comparison[0].x, set.chart(ChartKind::Step).curves[0].x);
+
+    // Before a valid result there is nothing to transform.
+    r->valid = false;
+    EXPECT_TRUE(set.update(*r, defaultAnzOption(), ChartSwitches{}).empty());
+    EXPECT_TRUE(set.chart(ChartKind::Impulse).curves.empty());
+    EXPECT_EQ(set.chart(ChartKind::Impulse).emptyText, utf8ToLatin1(kNoResultText));
 }
 
 // The spinorama charts show the analysis' curves under their captions, the directivity indices on

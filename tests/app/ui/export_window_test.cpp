@@ -121,7 +121,10 @@ void ExportWindowTest::showsTheThreeGroupsAndButtons() {
     QCOMPARE(groups, QStringList({QStringLiteral("Gesamtbox"), QStringLiteral("Chassis"),
                                   QString::fromUtf8("Verstärker"),
                                   QString::fromUtf8("Kurven für andere Programme")}));
-    QCOMPARE(window.findChildren<QCheckBox*>().size(), kExportSectionCount);
+    // One box per section of the table, and the time responses of the curves for other programs.
+    QCOMPARE(window.findChildren<QCheckBox*>().size(), kExportSectionCount + 1);
+    QCOMPARE(window.impulsesBox()->text(), QStringLiteral("Impuls- und Sprungantworten"));
+    QVERIFY(!window.impulsesBox()->isChecked());
     // Each box sits in its group, captioned as the export names it; nothing is ticked at first.
     QCOMPARE(window.checkBox(ExportSection::BoxHorizontal5)->text(),
              QString::fromUtf8("Frequenzgänge horizontal (5°-Schritte)"));
@@ -255,6 +258,13 @@ void ExportWindowTest::fileNamesAndFilter() {
     QCOMPARE(withDefaultExtension(QString(), ".exp"), QString());
 }
 
+std::vector<PlaneAngle> parsedDefaultAngles() {
+    std::vector<PlaneAngle> angles;
+    std::string error;
+    parsePlaneAngles(kDefaultCurveAngles, angles, error);
+    return angles;
+}
+
 void ExportWindowTest::curvesGoIntoTheChosenFolderAsTheCoreWritesThem() {
     ScriptedPrompt prompt;
     FakeFolderChooser chooser;
@@ -294,6 +304,22 @@ void ExportWindowTest::curvesGoIntoTheChosenFolderAsTheCoreWritesThem() {
     QVERIFY(prompt.questions.empty());
     QCOMPARE(prompt.messages, std::vector<std::string>{"7 Kurven geschrieben in Ordner\r\n" +
                                                        utf8ToLatin1(toUtf8(chooser.answer))});
+
+    // Ticked, the time responses of the box and both drivers come along, as the core writes them.
+    ExportWindow again([this] { return result_.get(); }, QStringLiteral("/start/ordner"), prompt);
+    again.setFolderChooser(chooser.function());
+    again.setProjectName([] { return std::string("Zweiwege geschlossen"); });
+    again.show();
+    again.impulsesBox()->setChecked(true);
+    chooser.answer = dir_.filePath(QStringLiteral("zeiten"));
+    QTest::mouseClick(again.curvesButton(), Qt::LeftButton);
+    choice.angles = parsedDefaultAngles();
+    choice.impulses = true;
+    QVERIFY(curveExportFiles(*result_, "Zweiwege geschlossen", choice, files, error));
+    QCOMPARE(QDir(chooser.answer).entryList(QDir::Files).size(), static_cast<int>(files.size()));
+    const QByteArray box = readFile(QDir(chooser.answer).filePath("Box_0Grad_Impuls.txt"));
+    QCOMPARE(box, bytes(files[files.size() - 3].text));
+    QVERIFY(box.contains("* Abtastrate 48000 Hz, L\xE4nge 65536 Punkte"));
 }
 
 void ExportWindowTest::curvesRefusedWithTheReasonAndTheWindowStaysOpen() {

@@ -163,6 +163,19 @@ void MainWindowTest::startsWithExampleAndCalculates() {
     }
     QVERIFY(tabTexts.contains(QStringLiteral("Spinorama")));
     QVERIFY(tabTexts.contains(QStringLiteral("Reflexionen")));
+    // The impulse and step response of the box and both drivers over time, with how they were
+    // made under the title.
+    QVERIFY(tabTexts.contains(QStringLiteral("Impulsantwort")));
+    QVERIFY(tabTexts.contains(QStringLiteral("Sprungantwort")));
+    for (const ChartKind k : {ChartKind::Impulse, ChartKind::Step}) {
+        QCOMPARE(window.chartView(k)->curveCount(), 3);
+        QVERIFY2(window.chartView(k)->subtitle().startsWith(
+                     QString::fromUtf8("Abtastrate 48000 Hz, Länge 65536 Punkte")),
+                 qPrintable(window.chartView(k)->subtitle()));
+        QVERIFY(window.chartView(k)->subtitle().contains(QStringLiteral("Fenster: ")));
+    }
+    QCOMPARE(window.chartView(ChartKind::Impulse)->title(), QStringLiteral("Impulsantwort"));
+    QCOMPARE(window.chartView(ChartKind::Step)->title(), QStringLiteral("Sprungantwort"));
     const QStringList rating = window.spinoramaNotes()->text().split(QLatin1Char('\n'));
     QCOMPARE(rating.size(), 6);
     QVERIFY2(rating[0].startsWith(QStringLiteral("Bewertung ")), qPrintable(rating[0]));

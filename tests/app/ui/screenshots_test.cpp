@@ -64,6 +64,7 @@ private slots:
         // The tabs a user reads first, by their captions, and the pictures of the guides.
         const QStringList tabs = {QStringLiteral("Frequenzgang"),   QStringLiteral("Chassis"),
                                   QStringLiteral("Spinorama"),      QStringLiteral("Reflexionen"),
+                                  QStringLiteral("Impulsantwort"),  QStringLiteral("Sprungantwort"),
                                   QStringLiteral("Richtungsplots"), QStringLiteral("Polarplots")};
         for (const QString& tab : tabs) {
             QCOMPARE(folder.entryList({QStringLiteral("[0-9][0-9]_") + tab + ".png"}).size(), 1);
