@@ -14,6 +14,7 @@
 #include "analysis/spinorama.h"
 #include "engine/box_sum.h"
 #include "model/complex.h"
+#include "model/physics.h"
 #include "model/version.h"
 #include "storage/file_io.h"
 #include "storage/latin1.h"
@@ -22,11 +23,8 @@ namespace sonora {
 
 namespace {
 
-constexpr int kAxisIndex = 180;         // plane index of 0° (fgang_box_h, fgang_box_v)
-constexpr int kMaxDegrees = 180;        // plane angles run from -180° to 180°
-constexpr double kLevelOfUnity = 112.0; // dB written for a pressure of magnitude 1
-constexpr double kLogGuard = 1e-50;     // keeps the level of a zero response finite (-888 dB)
-constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
+constexpr int kAxisIndex = 180;  // plane index of 0° (fgang_box_h, fgang_box_v)
+constexpr int kMaxDegrees = 180; // plane angles run from -180° to 180°
 
 // Digits after the point: 0.0001 dB and 0.0001° are far below what any reader needs and keep a
 // round trip exact to the last shown digit; a grid frequency needs no more than 0.001 Hz.
@@ -60,7 +58,7 @@ void appendGeneral(std::string& out, double value, int digits) {
 }
 
 double level(const Complex& h) {
-    return 20.0 * std::log10(CAbs(h) + kLogGuard) + kLevelOfUnity;
+    return 20.0 * std::log10(CAbs(h) + kLevelGuard) + kLevelOfUnity;
 }
 
 double phaseDegrees(const Complex& h) {

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "measure/fft.h"
+#include "model/physics.h"
 
 namespace sonora {
 
@@ -13,12 +14,10 @@ namespace {
 
 constexpr int kMinLength = 16;
 constexpr int kMaxLength = 1 << 22; // 4194304 samples: 87 s at 48 kHz, 64 MiB per curve
-constexpr double kLogGuard = 1e-50; // keeps the level of a zero response finite
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-constexpr int kDelayMemory = 3; // steps whose group delays predict the next step's turn
+constexpr int kDelayMemory = 3;     // steps whose group delays predict the next step's turn
 
 double levelOf(const Complex& h) {
-    return 20.0 * std::log10(std::hypot(h.re, h.im) + kLogGuard);
+    return 20.0 * std::log10(std::hypot(h.re, h.im) + kLevelGuard);
 }
 
 double wrapped(double x) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "model/physics.h"
+
 namespace sonora {
 
 namespace {
@@ -15,9 +17,7 @@ namespace {
 constexpr int kAxis = 180;
 constexpr int kBack = 360; // +180°; the same direction as index 0
 
-constexpr double kReferenceDb = 112.0;  // a pressure of magnitude 1
 constexpr double kEnergyGuard = 1e-100; // (1e-50)², the guard of the charts' levels, squared
-constexpr double kDegree = std::numbers::pi / 180.0;
 
 // In-room response: the shares of listening window, early reflections and sound power.
 constexpr double kInRoomLw = 0.12;
@@ -55,7 +55,7 @@ double mean(const Complex* horizontal, const Complex* vertical, const Point (&po
 }
 
 double level(double e) {
-    return 10.0 * std::log10(e + kEnergyGuard) + kReferenceDb;
+    return 10.0 * std::log10(e + kEnergyGuard) + kLevelOfUnity;
 }
 
 // The sound-power weights per whole 10° step from the axis, 0° … 90°, and their use count: the
@@ -162,12 +162,14 @@ double soundPowerWeight(int degrees) {
     }
     const int a = degrees > 90 ? 180 - degrees : degrees;
     if (a == 0) {
-        return spinSquareArea(5 * kDegree);
+        return spinSquareArea(5 * kRadiansPerDegree);
     }
     if (a == 90) {
-        return 2.0 * (spinSquareArea(90 * kDegree) - spinSquareArea(85 * kDegree));
+        return 2.0 *
+               (spinSquareArea(90 * kRadiansPerDegree) - spinSquareArea(85 * kRadiansPerDegree));
     }
-    return spinSquareArea((a + 5) * kDegree) - spinSquareArea((a - 5) * kDegree);
+    return spinSquareArea((a + 5) * kRadiansPerDegree) -
+           spinSquareArea((a - 5) * kRadiansPerDegree);
 }
 
 SpinLevels spinLevelsAt(const Complex* horizontal, const Complex* vertical) {

@@ -136,13 +136,8 @@ int runImpulse(const Args& args) {
     std::printf(
         "Größter Betrag der Impulsantwort bei %s ms\n",
         text((static_cast<double>(peak) - ir.zeroSample) * kMsPerSecond / ir.sampleRate).c_str());
-    if (!o.csv.empty()) {
-        const std::string table = csvText(ir);
-        if (!writeFileAtomically(o.csv, std::vector<std::uint8_t>(table.begin(), table.end()),
-                                 error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return kExitUsage;
-        }
+    if (!o.csv.empty() && !writeCommandTable(o.csv, csvText(ir))) {
+        return kExitUsage;
     }
     return kExitOk;
 }

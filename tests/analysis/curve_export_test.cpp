@@ -32,6 +32,7 @@
 #include "model/user_prompt.h"
 #include "storage/latin1.h"
 #include "storage/project_file.h"
+#include "tests/analysis/example_results.h"
 
 namespace sonora {
 namespace {
@@ -63,23 +64,9 @@ std::string readAll(const fs::path& p) {
 class CurveExport : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        auto project = std::make_unique<TProjekt>();
-        initDefaultProjekt(*project);
-        ScriptedPrompt prompt;
-        const std::string path = std::string(SONORA_EXAMPLES_DIR) + "/Projekte/Zweiwege aktiv.LSP";
-        ASSERT_EQ(readProjectFile(*project, path, true, prompt), ProjectReadStatus::Ok);
-        recomputeDerivedDriverValues(*project);
-        TFormRechnen form;
-        TCalcThread::Options co;
-        co.pause = std::chrono::milliseconds(0);
-        co.lowerPriority = false;
-        co.listener = &form;
-        TCalcThread calc(co);
-        form.attach(&calc);
-        form.CalcAllNew(*project);
-        ASSERT_TRUE(calc.waitUntilIdle(std::chrono::seconds(300)));
-        ASSERT_TRUE(form.result && form.result->valid);
-        result_ = std::move(form.result).release();
+        std::unique_ptr<TResult> result = test::computeExample("Zweiwege aktiv");
+        ASSERT_TRUE(result);
+        result_ = result.release();
     }
     static void TearDownTestSuite() {
         delete result_;

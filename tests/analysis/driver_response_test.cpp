@@ -21,6 +21,7 @@
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 #include "storage/project_file.h"
+#include "tests/analysis/example_results.h"
 
 namespace sonora {
 namespace {
@@ -37,24 +38,9 @@ class DriverResponse : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         for (const char* name : kExamples) {
-            auto project = std::make_unique<TProjekt>();
-            initDefaultProjekt(*project);
-            ScriptedPrompt prompt;
-            const std::string path =
-                std::string(SONORA_EXAMPLES_DIR) + "/Projekte/" + name + ".LSP";
-            ASSERT_EQ(readProjectFile(*project, path, true, prompt), ProjectReadStatus::Ok);
-            recomputeDerivedDriverValues(*project);
-            TFormRechnen form;
-            TCalcThread::Options co;
-            co.pause = std::chrono::milliseconds(0);
-            co.lowerPriority = false;
-            co.listener = &form;
-            TCalcThread calc(co);
-            form.attach(&calc);
-            form.CalcAllNew(*project);
-            ASSERT_TRUE(calc.waitUntilIdle(std::chrono::seconds(300)));
-            ASSERT_TRUE(form.result && form.result->valid) << name;
-            results()[name] = std::move(form.result);
+            std::unique_ptr<TResult> result = test::computeExample(name);
+            ASSERT_TRUE(result) << name;
+            results()[name] = std::move(result);
         }
     }
     static void TearDownTestSuite() { results().clear(); }

@@ -19,6 +19,7 @@
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/project_file.h"
+#include "tests/analysis/example_results.h"
 
 namespace sonora {
 namespace {
@@ -252,29 +253,13 @@ ExportedPlanes readExport(const std::string& text) {
 }
 
 TEST(Spinorama, ShippedTwoWayMatchesTheExportedPlanes) {
-    auto project = std::make_unique<TProjekt>();
-    initDefaultProjekt(*project);
-    ScriptedPrompt prompt;
-    const std::string path =
-        std::string(SONORA_EXAMPLES_DIR) + "/Projekte/Zweiwege geschlossen.LSP";
-    ASSERT_EQ(readProjectFile(*project, path, true, prompt), ProjectReadStatus::Ok);
-    recomputeDerivedDriverValues(*project);
-
-    TFormRechnen form;
-    TCalcThread::Options co;
-    co.pause = std::chrono::milliseconds(0);
-    co.lowerPriority = false;
-    co.listener = &form;
-    TCalcThread calc(co);
-    form.attach(&calc);
-    form.CalcAllNew(*project);
-    ASSERT_TRUE(calc.waitUntilIdle(std::chrono::seconds(300)));
-    ASSERT_TRUE(form.result && form.result->valid);
+    const std::unique_ptr<TResult> result = test::computeExample("Zweiwege geschlossen");
+    ASSERT_TRUE(result);
 
     auto spin = std::make_unique<Spinorama>();
-    computeSpinorama(*form.result, *spin);
-    const ExportedPlanes e = readExport(resultsExportText(
-        *form.result, {ExportSection::BoxHorizontal5, ExportSection::BoxVertical5}));
+    computeSpinorama(*result, *spin);
+    const ExportedPlanes e = readExport(
+        resultsExportText(*result, {ExportSection::BoxHorizontal5, ExportSection::BoxVertical5}));
     ASSERT_EQ(static_cast<int>(e.freq.size()), spin->nfreq);
     ASSERT_GT(spin->nfreq, 100);
 
