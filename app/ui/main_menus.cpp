@@ -49,7 +49,13 @@ const char kQuickGuide[] =
     "Ergebnisse, die Statuszeile den Fortschritt.\n"
     "5. \u201eReferenz \u2192 Projekt als Referenz merken\u201c h\u00e4lt den Stand fest; die "
     "Diagramme zeigen ihn dann gestrichelt zum Vergleich.\n"
-    "6. \u201eBearbeiten \u2192 R\u00fcckg\u00e4ngig\u201c nimmt bis zu 21 Schritte zur\u00fcck.";
+    "6. \u201eBearbeiten \u2192 R\u00fcckg\u00e4ngig\u201c nimmt bis zu 21 Schritte zur\u00fcck.\n"
+    "7. \u201eSpinorama\u201c und \u201eReflexionen\u201c zeigen, wie die Box im Raum "
+    "abstrahlt, mit der vorhergesagten Bewertung und ihren vier Eingangsgr\u00f6\u00dfen; "
+    "\u201eImpulsantwort\u201c und \u201eSprungantwort\u201c zeigen Box und Chassis \u00fcber "
+    "der Zeit, Abtastrate, L\u00e4nge und Fenster unter dem Titel.\n"
+    "8. \u201eDatei \u2192 Export ...\u201c schreibt die Ergebnisse als Tabelle oder als "
+    "FRD/ZMA-Dateien f\u00fcr andere Programme.";
 
 // A dialog that blocks only the main window and deletes itself once it has finished. Not
 // WA_DeleteOnClose: that posts the deletion before the accepted/rejected handlers run, and a
