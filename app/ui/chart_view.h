@@ -21,6 +21,9 @@ class QLabel;
 
 namespace sonora::ui {
 
+// Pixels of the column of notes beside a chart: the spinorama's rating in its tab and its picture.
+inline constexpr int kChartNotesWidth = 260;
+
 class ChartView : public QWidget {
     Q_OBJECT
 public:

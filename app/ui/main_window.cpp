@@ -41,7 +41,6 @@ namespace {
 
 constexpr int kDesignedWidth = 1100; // pixels, the window's size when no geometry is restored
 constexpr int kDesignedHeight = 800;
-constexpr int kSpinNotesWidth = 260; // pixels, the rating column beside the spinorama
 
 QString utf8(const char* text) {
     return QString::fromUtf8(text);
@@ -211,7 +210,7 @@ void MainWindow::buildTabs() {
     spinNotes_ = new QLabel(spin);
     spinNotes_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     spinNotes_->setWordWrap(true);
-    spinNotes_->setMaximumWidth(kSpinNotesWidth);
+    spinNotes_->setMaximumWidth(kChartNotesWidth);
     spinNotes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     spinLayout->addWidget(spinNotes_);
     tabs_->addTab(spin, QStringLiteral("Spinorama"));

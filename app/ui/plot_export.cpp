@@ -4,9 +4,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
+#include <QStringList>
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <qcustomplot.h>
 
 #include "app/shell/chart_set.h"
 #include "app/ui/chart_view.h"
@@ -33,6 +36,10 @@ constexpr std::array kPlottedCharts = {
     ChartKind::DriverVoltages,
     ChartKind::DirectivityIndex,
     ChartKind::GroupDelay,
+    ChartKind::Spinorama,
+    ChartKind::Reflections,
+    ChartKind::Impulse,
+    ChartKind::Step,
 };
 
 // The process's Qt application: the existing one, or an offscreen one made for this export.
@@ -86,6 +93,30 @@ void savePicture(const QImage& image, const QString& dir, const std::string& nam
     } else {
         out.errors.push_back("Kann " + toUtf8(file) + " nicht schreiben.");
     }
+}
+
+// The chart with its notes in a column on its right, as the window shows the spinorama with its
+// rating beside it; a chart without notes fills the whole picture.
+QImage chartPicture(ChartView& view, const ChartContent& content) {
+    if (content.notes.empty()) {
+        return view.plot()->toPixmap(kPlotWidth, kPlotHeight).toImage();
+    }
+    constexpr int kNotesMargin = 12; // pixels around the notes' text
+    const int chartWidth = kPlotWidth - kChartNotesWidth;
+    QImage picture(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, view.plot()->toPixmap(chartWidth, kPlotHeight));
+    QStringList lines;
+    for (const std::string& line : content.notes) {
+        lines.append(fromLatin1(line));
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(chartWidth + kNotesMargin, kNotesMargin,
+                           kChartNotesWidth - 2 * kNotesMargin, kPlotHeight - 2 * kNotesMargin),
+                     Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap,
+                     lines.join(QLatin1Char('\n')));
+    return picture;
 }
 
 // Takes a view out of its tab page for drawing at a size of its own (the page's layout would give
@@ -153,13 +184,7 @@ PlotExport writeResultPlots(const TProjekt& project, const TResult& result,
         const ChartContent& content = charts.chart(kind);
         ChartView view; // a fresh one each, so no axis setting carries over
         view.setContent(content);
-        const QString file =
-            QDir(dir).filePath(QString::fromStdString(plotFileName(content.title)));
-        if (view.savePng(file, kPlotWidth, kPlotHeight)) {
-            out.files.push_back(toUtf8(file));
-        } else {
-            out.errors.push_back("Kann " + toUtf8(file) + " nicht schreiben.");
-        }
+        savePicture(chartPicture(view, content), dir, plotFileName(content.title), out);
     }
     writeDirectivityPlots(project, result, dir, out);
     return out;

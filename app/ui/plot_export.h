@@ -26,8 +26,10 @@ struct PlotExport {
 std::string plotFileName(const std::string& latin1Title);
 
 // Draws the box response and impedance, phase, the four direction charts, maximum voltage,
-// maximum level, driver voltages, directivity index and group delay of `result` with the display
-// options of `project`, then the directivity map in both planes ("Richtungs-Sonogramm_horizontal",
+// maximum level, driver voltages, directivity index, group delay, the spinorama with the rating
+// beside it, the early-reflection groups and the impulse and step responses of `result` with the
+// display options of `project`, then the directivity map in both planes
+// ("Richtungs-Sonogramm_horizontal",
 // "..._vertikal") and the polar charts ("Polarplots"), into `folder` (created when missing).
 // Creates an offscreen application when the process has none (QT_QPA_PLATFORM=offscreen unless
 // set).

@@ -43,6 +43,10 @@ const std::set<std::string> kExpectedFiles = {
     "Effektivspannung_an_den_Chassis.png",
     "Buendelungsmass.png",
     "Gruppenlaufzeit.png",
+    "Spinorama.png",
+    "Fruehe_Reflexionen.png",
+    "Impulsantwort.png",
+    "Sprungantwort.png",
     "Richtungs-Sonogramm_horizontal.png",
     "Richtungs-Sonogramm_vertikal.png",
     "Polarplots.png",
@@ -148,7 +152,8 @@ TEST_F(CliPlots, PicturesShowTheProjectsOwnResults) {
     ASSERT_EQ(again.exitCode, 0) << again.out;
     for (const char* name :
          {"Frequenzgang_Gesamtbox.png", "Effektivspannung_an_den_Chassis.png",
-          "Gruppenlaufzeit.png", "Richtungs-Sonogramm_vertikal.png", "Polarplots.png"}) {
+          "Gruppenlaufzeit.png", "Spinorama.png", "Fruehe_Reflexionen.png", "Impulsantwort.png",
+          "Sprungantwort.png", "Richtungs-Sonogramm_vertikal.png", "Polarplots.png"}) {
         EXPECT_EQ(readAll(dir / "zwei" / name), readAll(dir / "nochmal" / name)) << name;
         EXPECT_NE(readAll(dir / "zwei" / name), readAll(dir / "drei" / name)) << name;
     }
@@ -175,6 +180,10 @@ TEST_F(CliPlots, OptionNeedsAFolderAndIsInTheHelp) {
     EXPECT_NE(help.out.find("Frequenzgang_Gesamtbox.png"), std::string::npos);
     EXPECT_NE(help.out.find("Buendelungsmass.png"), std::string::npos);
     EXPECT_NE(help.out.find("Polarplots.png"), std::string::npos);
+    for (const char* name :
+         {"Spinorama.png", "Fruehe_Reflexionen.png", "Impulsantwort.png", "Sprungantwort.png"}) {
+        EXPECT_NE(help.out.find(name), std::string::npos) << name;
+    }
 }
 
 } // namespace
