@@ -26,31 +26,6 @@ std::string number(double value) {
 
 } // namespace
 
-Complex driverOnAxis(const TResult& r, int d, int i) {
-    Complex sum{};
-    if (d < 0 || d >= kMaxChassis || networkAmp(r, d) < 0) {
-        return sum;
-    }
-    const Complex& front = r.fgang_chassis[d][0][i][0];
-    const Complex& rear = r.fgang_chassis[d][1][i][0];
-    sum.re = front.re + rear.re;
-    sum.im = front.im + rear.im;
-    return sum;
-}
-
-Complex boxOnAxisSum(const TResult& r, int i) {
-    Complex box{};
-    for (int d = 0; d < kMaxChassis; ++d) {
-        if (networkAmp(r, d) < 0) {
-            continue;
-        }
-        const Complex h = driverOnAxis(r, d, i);
-        box.re += h.re;
-        box.im += h.im;
-    }
-    return box;
-}
-
 std::vector<int> soundingDrivers(const TResult& r) {
     std::vector<int> slots;
     const int n = std::clamp(r.nChassis, 0, kMaxChassis);

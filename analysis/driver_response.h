@@ -1,5 +1,5 @@
-// What each driver sends towards the listener on the box's axis, the box as their sum, and the
-// impulse and step responses made from them.
+// The drivers that sound in a result, and the impulse and step responses of the box and of each
+// of them on axis (each driver as engine/box_sum.h's driverOnAxis gives it).
 #pragma once
 
 #include <string>
@@ -10,16 +10,6 @@
 #include "model/result.h"
 
 namespace sonora {
-
-// Driver slot d as it reaches the listener on axis at grid index i: diaphragm plus vent of
-// fgang_chassis in the front direction, so with its baffle, active filter, crossover and the
-// delay of its position. The vent's polarity is already in its plane. A driver in no amplifier's
-// network radiates nothing and gives 0; a slot outside 0 … 31 gives 0 too.
-Complex driverOnAxis(const TResult& r, int d, int i);
-
-// The box on axis at grid index i as the sum of driverOnAxis over every slot, added in the order
-// of the calculation, so that it equals fgang_box[i][0] of a finished result.
-Complex boxOnAxisSum(const TResult& r, int i);
 
 // Driver slots below nChassis (limited to the record) that lie in a network, rising.
 std::vector<int> soundingDrivers(const TResult& r);

@@ -8,6 +8,7 @@
 
 #include "acoustics/crossover_finder.h"
 #include "analysis/spinorama.h"
+#include "engine/box_sum.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
 #include "engine/driver_model.h"
@@ -269,12 +270,6 @@ struct Kept {
     std::vector<std::vector<double>> phase;     // per pair, degrees
     std::vector<double> phaseAtCrossing, fCrossing;
 };
-
-Complex driverOnAxis(const TResult& r, int d, int i) {
-    Complex z;
-    CAdd(r.fgang_chassis[d][0][i][0], r.fgang_chassis[d][1][i][0], z);
-    return z;
-}
 
 double phaseDifference(const TResult& r, int low, int high, int i) {
     Complex q;

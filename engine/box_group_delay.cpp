@@ -1,12 +1,12 @@
 #include "engine/box_group_delay.h"
+
+#include "engine/box_sum.h"
 #include "model/physics.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace sonora {
-
-namespace {} // namespace
 
 void groupDelay(const Complex* h, const double* freq, int n, double* tau) {
     if (n <= 0) {
@@ -53,7 +53,7 @@ void fillGroupDelays(TResult& res, const double* freq, int n) {
     Complex h[kResultFreqs];
     for (int d = 0; d < kMaxChassis; ++d) {
         for (int i = 0; i < n; ++i) {
-            CAdd(res.fgang_chassis[d][0][i][0], res.fgang_chassis[d][1][i][0], h[i]);
+            h[i] = driverOnAxis(res, d, i);
         }
         groupDelay(h, freq, n, res.fgang_glz[d]);
     }

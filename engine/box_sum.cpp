@@ -57,6 +57,27 @@ OutletPosition outletPosition(const TProjekt& p, int d, int s) {
     return {w.swhorr, w.swvertr, w.swstrar};
 }
 
+Complex driverOnAxis(const TResult& res, int d, int i) {
+    Complex sum{0.0, 0.0};
+    if (d < 0 || d >= kMaxChassis || networkAmp(res, d) < 0) {
+        return sum;
+    }
+    CAdd(res.fgang_chassis[d][0][i][0], res.fgang_chassis[d][1][i][0], sum);
+    return sum;
+}
+
+Complex boxOnAxisSum(const TResult& res, int i) {
+    Complex box{0.0, 0.0};
+    for (int d = 0; d < kMaxChassis; ++d) {
+        // Skipped as sum() skips it: adding its 0 could turn a box of -0 into +0.
+        if (networkAmp(res, d) < 0) {
+            continue;
+        }
+        CAdd(box, driverOnAxis(res, d, i), box);
+    }
+    return box;
+}
+
 DriverSummation::DriverSummation(const TProjekt& p, const TResult& res)
     : projection_(static_cast<std::size_t>(kMaxChassis) * kSlotSize), phase_(kRowSize),
       cos_(kRowSize), sin_(kRowSize) {
@@ -107,6 +128,7 @@ void DriverSummation::sum(const TProjekt& p, TResult& res, int i, double f) {
                 rotateByPair(chas[r], cos_[r], sin_[r], chassis[r]);
             }
         }
+        // Diaphragm plus vent as driverOnAxis adds them, here in every direction.
         const Complex* front = res.fgang_chassis[d][0][i];
         const Complex* rear = res.fgang_chassis[d][1][i];
         for (int r = 0; r < kDirections; ++r) {

@@ -24,6 +24,17 @@ struct OutletPosition {
 };
 OutletPosition outletPosition(const TProjekt& p, int d, int s);
 
+// Driver slot d as it reaches the listener on axis at grid index i: diaphragm plus vent (port or
+// passive radiator) of fgang_chassis in the front direction, so with its baffle, active filter,
+// crossover and the delay of its position. The vent's polarity is already in its plane. A driver
+// in no amplifier's network radiates nothing and gives 0; a slot outside 0 … 31 gives 0 too.
+// DriverSummation::sum adds the two sides in the same way in every direction.
+Complex driverOnAxis(const TResult& res, int d, int i);
+
+// The box on axis at grid index i as the sum of driverOnAxis over every slot, added in the order
+// of DriverSummation::sum, so that it equals fgang_box[i][0] of a finished result bit for bit.
+Complex boxOnAxisSum(const TResult& res, int i);
+
 // Steps 2 and 3 of each grid frequency. The projections of every outlet onto the 90 directions
 // are computed once, when the object is made; the networks (chassisAmp) are read then too.
 class DriverSummation {

@@ -49,9 +49,7 @@ void inputVoltageLimits(const TProjekt& p, TResult& res, int i) {
             continue;
         }
         // On-axis response in the box for 1 V at the input.
-        Complex onAxis;
-        CAdd(res.fgang_chassis[d][0][i][0], res.fgang_chassis[d][1][i][0], onAxis);
-        const double level = CAbs(onAxis);
+        const double level = CAbs(driverOnAxis(res, d, i));
 
         // Excursion limit.
         allowed = level != 0.0 ? res.fgang_peg[d][i] / level * kReferenceVoltage : kSilentNoLimit;

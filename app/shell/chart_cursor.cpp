@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analysis/driver_response.h"
+#include "engine/box_sum.h"
 #include "storage/numbers.h"
 
 namespace sonora {

@@ -8,6 +8,7 @@
 #include "analysis/driver_response.h"
 #include "analysis/spinorama.h"
 #include "app/shell/chart_style.h"
+#include "engine/box_sum.h"
 #include "storage/latin1.h"
 
 namespace sonora {

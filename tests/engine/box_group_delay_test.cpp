@@ -91,23 +91,28 @@ TEST(BoxGroupDelay, FillsDriverSlotsFromBothSidesAndTheBoxSlot) {
     // Left uninitialised (untouched pages cost nothing); every value read is set below.
     std::unique_ptr<TResult> res(new TResult);
     for (int d = 0; d < kMaxChassis; ++d) {
+        res->chassisAmp[d] = 0;
         for (int i = 0; i < g.n; ++i) {
             res->fgang_chassis[d][0][i][0] = res->fgang_chassis[d][1][i][0] = Complex{0.0, 0.0};
         }
     }
+    // Driver 4 is in no network: whatever its rows hold, it radiates nothing and has no delay.
+    res->chassisAmp[4] = -1;
     for (int i = 0; i < g.n; ++i) {
         const double w = 2.0 * pi * g.f[i];
         // Driver 2: diaphragm and vent with the same 50 µs delay (their sum keeps it).
         CPolar(-w * 5e-5, 1.0, res->fgang_chassis[2][0][i][0]);
         CPolar(-w * 5e-5, 0.5, res->fgang_chassis[2][1][i][0]);
         res->fgang_chassis[2][0][i][1] = Complex{9.0, 9.0}; // other directions do not count
-        CPolar(-w * 2e-5, 2.0, res->fgang_box[i][0]);       // phase steps below π on this grid
+        CPolar(-w * 5e-5, 1.0, res->fgang_chassis[4][0][i][0]);
+        CPolar(-w * 2e-5, 2.0, res->fgang_box[i][0]); // phase steps below π on this grid
     }
     fillGroupDelays(*res, g.f.data(), g.n);
     for (int i = 0; i < g.n; ++i) {
         EXPECT_NEAR(res->fgang_glz[2][i], 5e-5, 1e-13);
         EXPECT_NEAR(res->fgang_glz[kBoxSlot][i], 2e-5, 1e-13);
         EXPECT_EQ(res->fgang_glz[0][i], 0.0);
+        EXPECT_EQ(res->fgang_glz[4][i], 0.0);
     }
 }
 
