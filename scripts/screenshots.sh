@@ -30,6 +30,7 @@ copy '[0-9][0-9]_Frequenzgang.png' frequenzgang.png
 copy '[0-9][0-9]_F-Gang_Richtungen.png' richtungen.png
 copy '[0-9][0-9]_Chassis.png' chassis.png
 copy '[0-9][0-9]_Richtungsplots.png' richtungsplots.png
+copy '[0-9][0-9]_Spinorama.png' spinorama.png
 copy '[0-9][0-9]_Impulsantwort.png' impulsantwort.png
 copy '[0-9][0-9]_Sprungantwort.png' sprungantwort.png
 for picture in menue_datei weiche bauteil optimierer export nahfeld; do
