@@ -14,6 +14,7 @@
 #include "engine/driver_model.h"
 #include "engine/stages.h"
 #include "storage/latin1.h"
+#include "storage/numbers.h"
 
 namespace sonora {
 
@@ -600,6 +601,40 @@ const char* toleranceFieldName(ToleranceField f) {
                                                          "Re", "Le",  "Pegel"};
     const auto i = static_cast<int>(f);
     return i >= 0 && i < kToleranceFields ? kNames[i] : "?";
+}
+
+std::vector<ToleranceCurve> toleranceCurves(const ToleranceResult& r) {
+    std::vector<ToleranceCurve> curves;
+    curves.push_back({"Achse", "dB", &r.onAxis});
+    curves.push_back({utf8ToLatin1("Hörfenster"), "dB", &r.listeningWindow});
+    for (std::size_t a = 0; a < r.impedance.size(); ++a) {
+        curves.push_back(
+            {utf8ToLatin1("Impedanz Verstärker ") + std::to_string(a + 1), "Ohm", &r.impedance[a]});
+    }
+    for (const TolerancePair& p : r.pairs) {
+        curves.push_back({"Phasendifferenz Chassis " + std::to_string(p.low + 1) + "/" +
+                              std::to_string(p.high + 1),
+                          "Grad", &p.phaseCurve});
+    }
+    return curves;
+}
+
+std::string toleranceNumberText(double value) {
+    constexpr double kHundredths = 100.0;
+    return compactNumberText(kFileNumberWidth, std::round(value * kHundredths) / kHundredths);
+}
+
+std::string toleranceFrequencyText(double f) {
+    return compactNumberText(kFileNumberWidth, std::round(f)) + " Hz";
+}
+
+std::string toleranceDeviationText(const ToleranceResult& r) {
+    return utf8ToLatin1("Größte Abweichung auf Achse (") +
+           toleranceFrequencyText(kToleranceBandLow) + " bis " +
+           compactNumberText(kFileNumberWidth, kToleranceBandHigh / 1000.0) +
+           " kHz): " + toleranceNumberText(r.deviationOnAxis) + " dB bei " +
+           toleranceFrequencyText(r.fDeviationOnAxis) + "; 5-%/95-%-Band bis " +
+           toleranceNumberText(r.envelopeOnAxis) + " dB";
 }
 
 double toleranceFactor(ToleranceDistribution d, double tolerancePercent, double u, double z) {

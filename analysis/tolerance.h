@@ -46,6 +46,9 @@ struct ToleranceSettings {
 };
 
 inline constexpr int kMaxToleranceTrials = 100000;
+// Tolerances beyond these are no tolerances: per cent of a value, dB of a driver's level.
+inline constexpr double kMaxTolerancePercent = 100.0;
+inline constexpr double kMaxToleranceLevelDb = 20.0;
 inline constexpr int kMaxToleranceThreads = 16;
 inline constexpr double kSensitivityStep = 0.01; // ±1 % of the value
 // The band over which the largest deviation and the largest sensitivity are taken, Hz.
@@ -104,6 +107,24 @@ struct ToleranceResult {
     int partsVaried = 0;                             // crossover values drawn per trial
     int valuesVaried = 0;                            // driver values drawn per trial
 };
+
+// One kept curve of a result: its caption ("Achse", "Hörfenster", "Impedanz Verstärker 1",
+// "Phasendifferenz Chassis 1/2"; Latin-1), its unit ("dB", "Ohm", "Grad") and its band.
+struct ToleranceCurve {
+    std::string caption;
+    std::string unit;
+    const ToleranceBand* band = nullptr; // points into the result
+};
+// On axis, listening window, each amplifier's impedance, each pair's phase difference.
+std::vector<ToleranceCurve> toleranceCurves(const ToleranceResult& r);
+
+// The numbers of the summaries (Latin-1): dB, degrees and dB per per cent rounded to two
+// decimals ("1,23"), frequencies to whole Hz ("2512 Hz").
+std::string toleranceNumberText(double value);
+std::string toleranceFrequencyText(double f);
+// "Größte Abweichung auf Achse (200 Hz bis 15 kHz): 1,23 dB bei 2512 Hz; 5-%/95-%-Band bis
+// 0,81 dB" (Latin-1).
+std::string toleranceDeviationText(const ToleranceResult& r);
 
 // Progress and cancelling. The callback is called from the run's own threads (never two at once)
 // after each finished calculation: done of total calculations.

@@ -24,9 +24,11 @@
 #include "app/ui/export_window.h"
 #include "app/ui/main_window.h"
 #include "app/ui/near_field_window.h"
+#include "app/ui/number_field.h"
 #include "app/ui/qt_german.h"
 #include "app/ui/qt_text.h"
 #include "app/ui/status_line.h"
+#include "app/ui/tolerance_window.h"
 #include "storage/folders.h"
 #include "storage/settings.h"
 
@@ -36,6 +38,7 @@ constexpr int kWidth = 1280; // pixels of each picture
 constexpr int kHeight = 860;
 constexpr int kCalcTimeoutMs = 120000;
 constexpr double kCursorFrequency = 1000; // Hz, where the box chart's cursor stands
+constexpr int kToleranceTrials = 40;      // enough for a band that reads, quick to compute
 
 // The menu bar's menu with this caption (mnemonic included), or null.
 QMenu* menuNamed(QMenuBar* bar, const QString& caption) {
@@ -309,7 +312,32 @@ int main(int argc, char** argv) {
         w->resize(kWidth * 7 / 8, kHeight * 3 / 4);
         static_cast<ui::NearFieldWindow*>(w)->redraw();
     });
-    if (!finder || !nearField) {
+    // The tolerance analysis after a short run with sensitivities.
+    bool toleranceDone = true;
+    const bool tolerance = saveTool("tolerance", "toleranz.png", [&](QWidget* w) {
+        auto* t = static_cast<ui::ToleranceWindow*>(w);
+        t->entryField(ToleranceEntry::Trials)->setText(QString::number(kToleranceTrials));
+        t->sensitivitiesBox()->setChecked(true);
+        t->resize(kWidth, kHeight);
+        QElapsedTimer run;
+        run.start();
+        if (!t->start()) {
+            toleranceDone = false;
+            return;
+        }
+        while (t->running()) {
+            if (run.elapsed() > kCalcTimeoutMs) {
+                toleranceDone = false;
+                t->cancel();
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(10);
+        }
+    });
+    if (!toleranceDone) {
+        std::fprintf(stderr, "Die Toleranzanalyse wurde nicht fertig.\n");
+    }
+    if (!finder || !nearField || !tolerance || !toleranceDone) {
         return 1;
     }
     window.close();

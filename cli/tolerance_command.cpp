@@ -21,8 +21,6 @@ namespace sonora::cli {
 
 namespace {
 
-constexpr double kMaxPercent = 100.0; // tolerances beyond this are no tolerances
-constexpr double kMaxLevelDb = 20.0;
 constexpr std::size_t kSensitivitiesShown = 12;
 
 struct ToleranceOptions {
@@ -92,13 +90,13 @@ bool parseToleranceOptions(const Args& args, ToleranceOptions& o) {
         if (a == "--csv" && hasValue) {
             o.csv = value;
         } else if (percent != nullptr && hasValue && readPercent(value, v) && v >= 0 &&
-                   v <= kMaxPercent) {
+                   v <= kMaxTolerancePercent) {
             *percent = v;
             if (a == "--qts") {
                 s.qms = v;
             }
         } else if (a == "--pegel" && hasValue && readPercent(value, v) && v >= 0 &&
-                   v <= kMaxLevelDb) {
+                   v <= kMaxToleranceLevelDb) {
             s.levelDb = v;
         } else if (a == "--versuche" && hasValue && readWhole(value, 1, kMaxToleranceTrials, n)) {
             s.trials = static_cast<int>(n);
@@ -132,15 +130,6 @@ void printLine(const std::string& latin1) {
     std::printf("%s\n", terminalText(latin1).c_str());
 }
 
-// Rounded for reading: dB and degrees to two decimals.
-std::string rounded(double value) {
-    return number(std::round(value * 100.0) / 100.0);
-}
-
-std::string hz(double f) {
-    return number(std::round(f)) + " Hz";
-}
-
 void printSummary(const ToleranceOptions& o, const ToleranceResult& r) {
     const ToleranceSettings& s = o.settings;
     const bool uniform = s.distribution == ToleranceDistribution::Uniform;
@@ -149,17 +138,19 @@ void printSummary(const ToleranceOptions& o, const ToleranceResult& r) {
                            (uniform ? "gleich" : "normal (Toleranz = 2 Sigma)")));
     printLine(utf8ToLatin1("Gestreut: " + std::to_string(r.partsVaried) + " Weichenwerte, " +
                            std::to_string(r.valuesVaried) + " Chassiswerte"));
-    printLine(utf8ToLatin1("Größte Abweichung auf Achse (200 Hz bis 15 kHz): " +
-                           rounded(r.deviationOnAxis) + " dB bei " + hz(r.fDeviationOnAxis) +
-                           "; 5-%/95-%-Band bis " + rounded(r.envelopeOnAxis) + " dB"));
-    printLine(utf8ToLatin1("Größte Abweichung im Hörfenster: " + rounded(r.deviationListening) +
-                           " dB bei " + hz(r.fDeviationListening)));
+    printLine(toleranceDeviationText(r));
+    printLine(utf8ToLatin1(
+        "Größte Abweichung im Hörfenster: " + toleranceNumberText(r.deviationListening) +
+        " dB bei " + toleranceFrequencyText(r.fDeviationListening)));
     for (const TolerancePair& p : r.pairs) {
-        printLine(utf8ToLatin1(
-            "Trennung Chassis " + std::to_string(p.low + 1) + "/" + std::to_string(p.high + 1) +
-            " bei " + hz(p.fNominal) + ": Phasendifferenz " + rounded(p.atCrossing[0]) + "°, 5 % " +
-            rounded(p.atCrossing[1]) + "°, 95 % " + rounded(p.atCrossing[3]) +
-            "°; Trennfrequenz 5 % " + hz(p.fCrossing[1]) + ", 95 % " + hz(p.fCrossing[3])));
+        printLine(utf8ToLatin1("Trennung Chassis " + std::to_string(p.low + 1) + "/" +
+                               std::to_string(p.high + 1) + " bei " +
+                               toleranceFrequencyText(p.fNominal) + ": Phasendifferenz " +
+                               toleranceNumberText(p.atCrossing[0]) + "°, 5 % " +
+                               toleranceNumberText(p.atCrossing[1]) + "°, 95 % " +
+                               toleranceNumberText(p.atCrossing[3]) + "°; Trennfrequenz 5 % " +
+                               toleranceFrequencyText(p.fCrossing[1]) + ", 95 % " +
+                               toleranceFrequencyText(p.fCrossing[3])));
     }
     if (r.sensitivities.empty()) {
         return;
@@ -168,7 +159,8 @@ void printSummary(const ToleranceOptions& o, const ToleranceResult& r) {
                            "15 kHz):"));
     for (std::size_t k = 0; k < r.sensitivities.size() && k < kSensitivitiesShown; ++k) {
         const ToleranceSensitivity& e = r.sensitivities[k];
-        printLine("  " + rounded(e.largest) + " dB bei " + hz(e.fLargest) + "  " + e.name);
+        printLine("  " + toleranceNumberText(e.largest) + " dB bei " +
+                  toleranceFrequencyText(e.fLargest) + "  " + e.name);
     }
     if (r.sensitivities.size() > kSensitivitiesShown) {
         printLine(utf8ToLatin1("  ... " +
@@ -193,16 +185,8 @@ std::string csvText(const ToleranceResult& r) {
         columns.push_back({what + " min", &b.min});
         columns.push_back({what + " max", &b.max});
     };
-    addBand("Achse [dB]", r.onAxis);
-    addBand(utf8ToLatin1("Hörfenster [dB]"), r.listeningWindow);
-    for (std::size_t a = 0; a < r.impedance.size(); ++a) {
-        addBand(utf8ToLatin1("Impedanz Verstärker ") + std::to_string(a + 1) + " [Ohm]",
-                r.impedance[a]);
-    }
-    for (const TolerancePair& p : r.pairs) {
-        addBand(utf8ToLatin1("Phasendifferenz Chassis ") + std::to_string(p.low + 1) + "/" +
-                    std::to_string(p.high + 1) + " [Grad]",
-                p.phaseCurve);
+    for (const ToleranceCurve& c : toleranceCurves(r)) {
+        addBand(c.caption + " [" + c.unit + "]", *c.band);
     }
     for (const ToleranceSensitivity& e : r.sensitivities) {
         columns.push_back({"Empfindlichkeit " + e.name + " [dB/%]", &e.curve});

@@ -33,7 +33,7 @@ copy '[0-9][0-9]_Richtungsplots.png' richtungsplots.png
 copy '[0-9][0-9]_Spinorama.png' spinorama.png
 copy '[0-9][0-9]_Impulsantwort.png' impulsantwort.png
 copy '[0-9][0-9]_Sprungantwort.png' sprungantwort.png
-for picture in menue_datei weiche bauteil optimierer export nahfeld; do
+for picture in menue_datei weiche bauteil optimierer export nahfeld toleranz; do
     copy "$picture.png" "$picture.png"
 done
 echo "Pictures in $out; the documents' copies in $docs"

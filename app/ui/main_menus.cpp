@@ -25,6 +25,7 @@
 #include "app/ui/qt_text.h"
 #include "app/ui/shared_cabinet_editor.h"
 #include "app/ui/thread_monitor.h"
+#include "app/ui/tolerance_window.h"
 
 namespace sonora::ui {
 
@@ -182,6 +183,20 @@ void MainWindow::buildCommandMenus() {
     // Not an editing command: while the optimizer is open this brings its window to the front.
     tools->addAction(text("Optimierer ..."), this, [this] { openOptimizer(); })
         ->setObjectName(QStringLiteral("optimizer"));
+    // A Monte-Carlo run on a copy of the project taken at its start.
+    tools
+        ->addAction(text("Toleranzanalyse ..."), this,
+                    [this, project] {
+                        ToleranceConnections c;
+                        c.project = project;
+                        c.spinorama = [this] { return &charts_.chart(ChartKind::Spinorama); };
+                        auto* w = showToleranceWindow(this, std::move(c));
+                        connect(this, &MainWindow::chartsRedrawn, w, &ToleranceWindow::redrawChart,
+                                Qt::UniqueConnection);
+                        connect(this, &MainWindow::comparisonChanged, w,
+                                &ToleranceWindow::redrawChart, Qt::UniqueConnection);
+                    })
+        ->setObjectName(QStringLiteral("tolerance"));
     // Independent calculations that never touch the project.
     tools
         ->addAction(text("Hilfsberechnungen ..."), this,

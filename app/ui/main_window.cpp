@@ -311,6 +311,7 @@ void MainWindow::rememberComparison(ComparisonCharts which) {
     for (std::size_t k = 0; k < views_.size(); ++k) {
         views_[k]->setContent(charts_.charts()[k]);
     }
+    emit comparisonChanged();
 }
 
 void MainWindow::clearComparison() {
@@ -319,6 +320,7 @@ void MainWindow::clearComparison() {
     for (std::size_t k = 0; k < views_.size(); ++k) {
         views_[k]->setContent(charts_.charts()[k]);
     }
+    emit comparisonChanged();
 }
 
 void MainWindow::showStatus() {

@@ -84,6 +84,7 @@ public:
 
 signals:
     void chartsRedrawn();
+    void comparisonChanged(); // the reference project's layer was taken or cleared
 
 protected:
     void closeEvent(QCloseEvent* event) override;

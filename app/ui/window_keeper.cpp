@@ -38,6 +38,7 @@ bool WindowKeeper::keeps(const QString& objectName) {
         QStringLiteral("optimizerWindow"),    QStringLiteral("calculatorsWindow"),
         QStringLiteral("comparisonCurves"),   QStringLiteral("crossoverFinder"),
         QStringLiteral("nearField"),          QStringLiteral("nearFieldCurves"),
+        QStringLiteral("tolerance"),
     };
     return kKept.contains(objectName);
 }

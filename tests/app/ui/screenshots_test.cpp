@@ -72,7 +72,7 @@ private slots:
         const QStringList named = {"menue_datei",     "export",     "aktive_filter",
                                    "bauteil",         "weiche",     "gemeinsames_gehaeuse",
                                    "chassis_editor",  "optimierer", "hilfsberechnungen",
-                                   "trennfrequenzen", "nahfeld"};
+                                   "trennfrequenzen", "nahfeld",    "toleranz"};
         for (const QString& name : named) {
             QVERIFY2(folder.exists(name + ".png"), qPrintable(name));
         }
