@@ -5,6 +5,7 @@
 
 #include "acoustics/box_calc_q.h"
 #include "acoustics/box_calc_text.h"
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -29,7 +30,6 @@ constexpr double kAltF3Exponent = 0.49;
 constexpr double kAltFbExponent = 0.32;
 constexpr double kRippleFactor = 2.58;
 constexpr double kRippleExponent = 0.3484;
-constexpr double kDecibelFactor = 20; // amplitude ratio to dB
 
 void missingData(ResultLines& lines) {
     lines.text("Daten unvollständig.");
@@ -79,32 +79,34 @@ std::vector<std::string> alternativeVolume(double vas, double fs, double q, doub
     return lines.finish();
 }
 
-using Field = BoxCalcField<ClosedVentedInput>;
-using Kind = BoxCalcFieldKind;
+using Field = CalcField<ClosedVentedInput>;
+using Kind = CalcFieldKind;
 
 const std::array<Field, 11> kFields = {{
     {"qts", "Resonanzgüte Qts", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.qts, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.qts); }},
     {"qesqms", "Qes und Qms sind bekannt", Kind::Switch,
-     [](ClosedVentedInput& in, std::string_view t) { return boxCalcSwitch(t, in.qesQmsKnown); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntrySwitch(t, in.qesQmsKnown); }},
     {"qes", "Qes", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.qes, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.qes); }},
     {"qms", "Qms", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.qms, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.qms); }},
     {"vas", "Äquivalentvolumen Vas [Liter]", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.vas, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.vas); }},
     {"fs", "Resonanzfrequenz fs [Hz]", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.fs, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.fs); }},
     {"series", "Vorwiderstand berücksichtigen", Kind::Switch,
-     [](ClosedVentedInput& in, std::string_view t) { return boxCalcSwitch(t, in.seriesResistor); }},
+     [](ClosedVentedInput& in, std::string_view t) {
+         return readEntrySwitch(t, in.seriesResistor);
+     }},
     {"rdc", "Rdc [Ohm]", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.rdc, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.rdc); }},
     {"rv", "Vorwiderstand Rv [Ohm]", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.rv, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.rv); }},
     {"qtc", "Gewünschte Gesamtgüte Qtc", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.qtc, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.qtc); }},
     {"valt", "Alternatives Volumen [Liter]", Kind::Number,
-     [](ClosedVentedInput& in, std::string_view t) { return setBoxCalcNumber(in.altVolume, t); }},
+     [](ClosedVentedInput& in, std::string_view t) { return readEntryNumber(t, in.altVolume); }},
 }};
 
 } // namespace
@@ -150,12 +152,12 @@ std::vector<std::string> closedVentedLines(const ClosedVentedResult& result) {
     return lines;
 }
 
-std::span<const BoxCalcField<ClosedVentedInput>> closedVentedFields() {
+std::span<const CalcField<ClosedVentedInput>> closedVentedFields() {
     return kFields;
 }
 
 bool setClosedVentedField(ClosedVentedInput& input, std::string_view name, std::string_view text) {
-    return setBoxCalcField(closedVentedFields(), input, name, text);
+    return setCalcField(closedVentedFields(), input, name, text) == SetFieldResult::kOk;
 }
 
 } // namespace sonora

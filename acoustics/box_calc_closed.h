@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/box_calc_fields.h"
+#include "acoustics/calc_fields.h"
 
 namespace sonora {
 
@@ -42,7 +42,7 @@ ClosedVentedResult calcClosedVented(ClosedVentedInput input);
 std::vector<std::string> closedVentedLines(const ClosedVentedResult& result);
 
 // Entry names: qts, qesqms, qes, qms, vas, fs, series, rdc, rv, qtc, valt.
-std::span<const BoxCalcField<ClosedVentedInput>> closedVentedFields();
+std::span<const CalcField<ClosedVentedInput>> closedVentedFields();
 bool setClosedVentedField(ClosedVentedInput& input, std::string_view name, std::string_view text);
 
 } // namespace sonora

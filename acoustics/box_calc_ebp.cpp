@@ -30,20 +30,20 @@ const char* recommendation(double ebp) {
     return "==> Chassis für Exponentialhörner";
 }
 
-using Field = BoxCalcField<EbpInput>;
-using Kind = BoxCalcFieldKind;
+using Field = CalcField<EbpInput>;
+using Kind = CalcFieldKind;
 
 const std::array<Field, 5> kFields = {{
     {"fs", "Resonanzfrequenz fs [Hz]", Kind::Number,
-     [](EbpInput& in, std::string_view t) { return setBoxCalcNumber(in.fs, t); }},
+     [](EbpInput& in, std::string_view t) { return readEntryNumber(t, in.fs); }},
     {"qts", "Resonanzgüte Qts", Kind::Number,
-     [](EbpInput& in, std::string_view t) { return setBoxCalcNumber(in.qts, t); }},
+     [](EbpInput& in, std::string_view t) { return readEntryNumber(t, in.qts); }},
     {"qesqms", "Qes und Qms sind bekannt", Kind::Switch,
-     [](EbpInput& in, std::string_view t) { return boxCalcSwitch(t, in.qesQmsKnown); }},
+     [](EbpInput& in, std::string_view t) { return readEntrySwitch(t, in.qesQmsKnown); }},
     {"qes", "Qes", Kind::Number,
-     [](EbpInput& in, std::string_view t) { return setBoxCalcNumber(in.qes, t); }},
+     [](EbpInput& in, std::string_view t) { return readEntryNumber(t, in.qes); }},
     {"qms", "Qms", Kind::Number,
-     [](EbpInput& in, std::string_view t) { return setBoxCalcNumber(in.qms, t); }},
+     [](EbpInput& in, std::string_view t) { return readEntryNumber(t, in.qms); }},
 }};
 
 } // namespace
@@ -72,12 +72,12 @@ EbpResult calcEbp(const EbpInput& input) {
     return result;
 }
 
-std::span<const BoxCalcField<EbpInput>> ebpFields() {
+std::span<const CalcField<EbpInput>> ebpFields() {
     return kFields;
 }
 
 bool setEbpField(EbpInput& input, std::string_view name, std::string_view text) {
-    return setBoxCalcField(ebpFields(), input, name, text);
+    return setCalcField(ebpFields(), input, name, text) == SetFieldResult::kOk;
 }
 
 } // namespace sonora

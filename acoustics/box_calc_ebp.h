@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/box_calc_fields.h"
+#include "acoustics/calc_fields.h"
 
 namespace sonora {
 
@@ -32,7 +32,7 @@ struct EbpResult {
 EbpResult calcEbp(const EbpInput& input);
 
 // Entry names: fs, qts, qesqms, qes, qms.
-std::span<const BoxCalcField<EbpInput>> ebpFields();
+std::span<const CalcField<EbpInput>> ebpFields();
 bool setEbpField(EbpInput& input, std::string_view name, std::string_view text);
 
 } // namespace sonora

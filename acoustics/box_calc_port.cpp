@@ -49,8 +49,7 @@ constexpr double kVmaxDiameter = 0.06;       // m
 constexpr double kVmaxFrequency = 32;        // Hz
 // Half-space level of the volume velocity 2π·fb·vmax·S: 20·log10(0.18744·...) + 93.98 dB.
 constexpr double kSplFactor = 0.18744;
-constexpr double kSplOffset = 93.98; // dB
-constexpr double kDecibelFactor = 20;
+constexpr double kSplOffset = 93.98;   // dB
 constexpr double kHydraulicFactor = 4; // dh = 4·S/U
 
 struct Failure {
@@ -232,8 +231,8 @@ void tune(const PortGeometry& p, PortTuning& r) {
     r.splMax = kDecibelFactor * std::log10(kSplFactor * omega * r.vmax * S) + kSplOffset;
 }
 
-using Field = BoxCalcField<PortInput>;
-using Kind = BoxCalcFieldKind;
+using Field = CalcField<PortInput>;
+using Kind = CalcFieldKind;
 
 constexpr std::array<std::string_view, 2> kVolumeModes = {"explizit", "bxhxt"};
 constexpr std::array<std::string_view, 2> kShapes = {"rechteckig", "rund"};
@@ -241,7 +240,11 @@ constexpr std::array<std::string_view, 2> kShapes = {"rechteckig", "rund"};
 // A slider or count field: the number read, rounded (the page clamps it to its range).
 bool setWhole(int& field, std::string_view text) {
     constexpr double kLimit = 1000; // far beyond every range, keeps the conversion defined
-    field = static_cast<int>(std::lround(std::clamp(boxCalcNumber(text), -kLimit, kLimit)));
+    double value = 0;
+    if (!readEntryNumber(text, value)) {
+        return false;
+    }
+    field = static_cast<int>(std::lround(std::clamp(value, -kLimit, kLimit)));
     return true;
 }
 
@@ -249,51 +252,51 @@ const std::array<Field, 17> kFields = {{
     {"volmode", "Gehäusevolumen: explizit / über BxHxT", Kind::Choice,
      [](PortInput& in, std::string_view t) {
          int index = 0;
-         if (!boxCalcChoice(t, kVolumeModes, index)) {
+         if (!readEntryChoice(t, kVolumeModes, index)) {
              return false;
          }
          in.volumeMode = index == 0 ? PortVolumeMode::Explicit : PortVolumeMode::Dimensions;
          return true;
      }},
     {"v", "Gehäusevolumen incl. Kanal [Liter]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.volume, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.volume); }},
     {"b", "Breite B [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.b, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.b); }},
     {"h", "Höhe H [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.h, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.h); }},
     {"t", "Tiefe T [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.t, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.t); }},
     {"damping", "Bedämpfung", Kind::Number, // 0 keine Wolle .. 4 stark gestopft
      [](PortInput& in, std::string_view t) { return setWhole(in.damping, t); }},
     {"shape", "Form: rechteckig / rund", Kind::Choice,
      [](PortInput& in, std::string_view t) {
          int index = 0;
-         if (!boxCalcChoice(t, kShapes, index)) {
+         if (!readEntryChoice(t, kShapes, index)) {
              return false;
          }
          in.shape = index == 0 ? PortShape::Rectangular : PortShape::Circular;
          return true;
      }},
     {"c", "Höhe des Kanals (Maß c) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.c, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.c); }},
     {"e", "Breite des Kanals (Maß e) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.e, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.e); }},
     {"d", "Durchmesser des Kanals / der Kanäle [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.d, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.d); }},
     {"tubes", "Anzahl Kanäle ", Kind::Number, // 1 .. 4
      [](PortInput& in, std::string_view t) { return setWhole(in.tubes, t); }},
     {"l", "Länge des Kanals (Maß l) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.l, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.l); }},
     {"g", "Abstand zur gegenüberliegenden Wand (Maß g) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.g, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.g); }},
     {"f", "Abstand zum Boden (Maß f) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.f, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.f); }},
     {"k", "Abstand zur Decke (Maß k) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.k, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.k); }},
     {"i", "Abstand zur linken Wand (Maß i) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.i, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.i); }},
     {"j", "Abstand zur rechten Wand (Maß j) [cm]", Kind::Number,
-     [](PortInput& in, std::string_view t) { return setBoxCalcNumber(in.j, t); }},
+     [](PortInput& in, std::string_view t) { return readEntryNumber(t, in.j); }},
 }};
 
 } // namespace
@@ -337,12 +340,12 @@ PortResult calcPort(const PortInput& input) {
     return result;
 }
 
-std::span<const BoxCalcField<PortInput>> portFields() {
+std::span<const CalcField<PortInput>> portFields() {
     return kFields;
 }
 
 bool setPortField(PortInput& input, std::string_view name, std::string_view text) {
-    return setBoxCalcField(portFields(), input, name, text);
+    return setCalcField(portFields(), input, name, text) == SetFieldResult::kOk;
 }
 
 } // namespace sonora

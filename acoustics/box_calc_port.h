@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/box_calc_fields.h"
+#include "acoustics/calc_fields.h"
 
 namespace sonora {
 
@@ -63,7 +63,7 @@ PortResult calcPort(const PortInput& input);
 
 // Entry names: volmode (explizit|bxhxt), v, b, h, t, damping, shape (rechteckig|rund), c, e, d,
 // tubes, l, g, f, k, i, j.
-std::span<const BoxCalcField<PortInput>> portFields();
+std::span<const CalcField<PortInput>> portFields();
 bool setPortField(PortInput& input, std::string_view name, std::string_view text);
 
 } // namespace sonora

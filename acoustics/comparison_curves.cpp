@@ -17,7 +17,6 @@ constexpr double kButterworth3Damping = 1.0;
 // as the filter list has always used them (the level at fc is 1.4e-6 dB off -3.0103 dB).
 constexpr double kButterworth4DampingA = 0.7653668441552378;
 constexpr double kButterworth4DampingB = 1.8477594069431407;
-constexpr double kDbPerDecade = 20.0;
 
 Complex lp2(double d, double x) {
     Complex r;
@@ -54,7 +53,7 @@ double levelDb(const Complex& h, double level) {
     if (!(m > kLevelGuard)) { // also NaN from an overflowing x
         m = kLevelGuard;
     }
-    return kDbPerDecade * std::log10(m) + level;
+    return kDecibelFactor * std::log10(m) + level;
 }
 
 } // namespace

@@ -130,16 +130,16 @@ NetworkLines memoLines(std::span<const LineRule> rules, double R, double omega) 
     return lines;
 }
 
-const NetworkField<StandardCrossoverInputs> kFields[] = {
-    {"fc", "Trennfrequenz [Hz]",
+const CalcField<StandardCrossoverInputs> kFields[] = {
+    {"fc", "Trennfrequenz [Hz]", CalcFieldKind::Number,
      [](StandardCrossoverInputs& in, std::string_view text) {
          return readEntryNumber(text, in.fc);
      }},
-    {"rl", "Impedanz Tieftöner [Ohm]",
+    {"rl", "Impedanz Tieftöner [Ohm]", CalcFieldKind::Number,
      [](StandardCrossoverInputs& in, std::string_view text) {
          return readEntryNumber(text, in.RL);
      }},
-    {"rh", "Impedanz Hochtöner [Ohm]",
+    {"rh", "Impedanz Hochtöner [Ohm]", CalcFieldKind::Number,
      [](StandardCrossoverInputs& in, std::string_view text) {
          return readEntryNumber(text, in.RH);
      }},
@@ -162,7 +162,7 @@ StandardCrossoverMemos standardCrossoverLines(const StandardCrossoverInputs& inp
     return memos;
 }
 
-std::span<const NetworkField<StandardCrossoverInputs>> standardCrossoverFields() {
+std::span<const CalcField<StandardCrossoverInputs>> standardCrossoverFields() {
     return kFields;
 }
 

@@ -1,7 +1,7 @@
 // "Standardweichen": textbook two-way crossovers of orders 1 to 4 for resistive loads.
 #pragma once
 
-#include "acoustics/network_calc_fields.h"
+#include "acoustics/calc_fields.h"
 #include "acoustics/network_calc_text.h"
 
 #include <array>
@@ -29,6 +29,6 @@ struct StandardCrossoverMemos {
 StandardCrossoverMemos standardCrossoverLines(const StandardCrossoverInputs& inputs);
 
 // Entry fields by option name: "fc", "rl", "rh".
-std::span<const NetworkField<StandardCrossoverInputs>> standardCrossoverFields();
+std::span<const CalcField<StandardCrossoverInputs>> standardCrossoverFields();
 
 } // namespace sonora

@@ -35,12 +35,17 @@ bool setNumber(ImpedanceCorrectionInputs& in, std::string_view text) {
     return readEntryNumber(text, in.*Member);
 }
 
-const NetworkField<ImpedanceCorrectionInputs> kFields[] = {
-    {"qms", "Mechanische Resonanzgüte Qms", setNumber<&ImpedanceCorrectionInputs::Qms>},
-    {"qes", "Elektrische Resonanzgüte Qes", setNumber<&ImpedanceCorrectionInputs::Qes>},
-    {"fc", "Resonanzfrequenz (ggf. eingebaut) [Hz]", setNumber<&ImpedanceCorrectionInputs::fc>},
-    {"rdc", "Gleichstromwiderstand Rdc [Ohm]", setNumber<&ImpedanceCorrectionInputs::Rdc>},
-    {"le", "Schwingspuleninduktivität [mH]", setNumber<&ImpedanceCorrectionInputs::Le>},
+const CalcField<ImpedanceCorrectionInputs> kFields[] = {
+    {"qms", "Mechanische Resonanzgüte Qms", CalcFieldKind::Number,
+     setNumber<&ImpedanceCorrectionInputs::Qms>},
+    {"qes", "Elektrische Resonanzgüte Qes", CalcFieldKind::Number,
+     setNumber<&ImpedanceCorrectionInputs::Qes>},
+    {"fc", "Resonanzfrequenz (ggf. eingebaut) [Hz]", CalcFieldKind::Number,
+     setNumber<&ImpedanceCorrectionInputs::fc>},
+    {"rdc", "Gleichstromwiderstand Rdc [Ohm]", CalcFieldKind::Number,
+     setNumber<&ImpedanceCorrectionInputs::Rdc>},
+    {"le", "Schwingspuleninduktivität [mH]", CalcFieldKind::Number,
+     setNumber<&ImpedanceCorrectionInputs::Le>},
 };
 
 } // namespace
@@ -92,7 +97,7 @@ ImpedanceCorrectionMemos impedanceCorrectionLines(const ImpedanceCorrectionInput
     return memos;
 }
 
-std::span<const NetworkField<ImpedanceCorrectionInputs>> impedanceCorrectionFields() {
+std::span<const CalcField<ImpedanceCorrectionInputs>> impedanceCorrectionFields() {
     return kFields;
 }
 

@@ -2,7 +2,7 @@
 // resonance, along the voice-coil inductance, or both.
 #pragma once
 
-#include "acoustics/network_calc_fields.h"
+#include "acoustics/calc_fields.h"
 #include "acoustics/network_calc_text.h"
 
 #include <span>
@@ -43,6 +43,6 @@ double resonanceCorrectionC(double Rdc, double Qes, double omega); // 1/(Rdc·Qe
 double zobelC(double Rdc, double LeHenry);                         // Le/Rdc²
 
 // Entry fields by option name: "qms", "qes", "fc", "rdc", "le".
-std::span<const NetworkField<ImpedanceCorrectionInputs>> impedanceCorrectionFields();
+std::span<const CalcField<ImpedanceCorrectionInputs>> impedanceCorrectionFields();
 
 } // namespace sonora

@@ -1,5 +1,6 @@
 #include "acoustics/network_calc_lpad.h"
 
+#include "model/physics.h"
 #include "storage/numbers.h"
 
 #include <algorithm>
@@ -30,8 +31,6 @@ constexpr double kImpedanceBelowPerStep = 0.01;
 constexpr double kImpedanceAbovePerStep = 0.02;
 constexpr double kLevelToleranceDb = 0.05;
 constexpr double kLevelTolerancePerStepDb = 0.05;
-
-constexpr double kDbPerDecade = 20; // amplitude decibels
 
 bool sameDb(double a, double b) {
     constexpr double kListMatch = 1e-9; // dB; list values are exact multiples of 0.5
@@ -83,8 +82,8 @@ void appendSuggestions(const LPadInputs& inputs, double A, NetworkLines& lines) 
     }
 }
 
-const NetworkField<LPadInputs> kLPadFields[] = {
-    {"db", "Gewünschte Pegelabsenkung [dB]",
+const CalcField<LPadInputs> kLPadFields[] = {
+    {"db", "Gewünschte Pegelabsenkung [dB]", CalcFieldKind::Number,
      [](LPadInputs& in, std::string_view text) {
          double db = 0;
          if (!readEntryNumber(text, db)) {
@@ -99,20 +98,20 @@ const NetworkField<LPadInputs> kLPadFields[] = {
          }
          return false;
      }},
-    {"z", "Gewünschte Anschlussimpedanz [Ohm]",
+    {"z", "Gewünschte Anschlussimpedanz [Ohm]", CalcFieldKind::Number,
      [](LPadInputs& in, std::string_view text) { return readEntryNumber(text, in.Z); }},
-    {"rl", "Lastimpedanz des Lautsprechers RL [Ohm]",
+    {"rl", "Lastimpedanz des Lautsprechers RL [Ohm]", CalcFieldKind::Number,
      [](LPadInputs& in, std::string_view text) { return readEntryNumber(text, in.RL); }},
-    {"egal", "Anschlussimpedanz egal",
+    {"egal", "Anschlussimpedanz egal", CalcFieldKind::Switch,
      [](LPadInputs& in, std::string_view text) { return readEntrySwitch(text, in.anyImpedance); }},
 };
 
-const NetworkField<ReverseLPadInputs> kReverseFields[] = {
-    {"r1", "R1 [Ohm]",
+const CalcField<ReverseLPadInputs> kReverseFields[] = {
+    {"r1", "R1 [Ohm]", CalcFieldKind::Number,
      [](ReverseLPadInputs& in, std::string_view text) { return readEntryNumber(text, in.R1); }},
-    {"r2", "R2 [Ohm]",
+    {"r2", "R2 [Ohm]", CalcFieldKind::Number,
      [](ReverseLPadInputs& in, std::string_view text) { return readEntryNumber(text, in.R2); }},
-    {"rl", "RL [Ohm]",
+    {"rl", "RL [Ohm]", CalcFieldKind::Number,
      [](ReverseLPadInputs& in, std::string_view text) { return readEntryNumber(text, in.RL); }},
 };
 
@@ -139,7 +138,7 @@ double parallelResistance(double a, double b) {
 }
 
 double lpadAttenuationDb(double R1, double Rp) {
-    return kDbPerDecade * std::log10(Rp / (R1 + Rp));
+    return kDecibelFactor * std::log10(Rp / (R1 + Rp));
 }
 
 NetworkLines lpadLines(const LPadInputs& inputs) {
@@ -149,7 +148,7 @@ NetworkLines lpadLines(const LPadInputs& inputs) {
     if (!isPositiveEntry(inputs.Z) || !isPositiveEntry(inputs.RL)) {
         return lines;
     }
-    const double k = std::pow(10.0, A / kDbPerDecade); // wanted voltage ratio
+    const double k = std::pow(10.0, A / kDecibelFactor); // wanted voltage ratio
     const double R1 = inputs.Z * (1 - k);
     const double R2 = 1 / (1 / (inputs.Z * k) - 1 / inputs.RL + kGuardConductance);
     // Entries at the ends of the double range (Z·k and RL both rounding to zero) leave nothing
@@ -188,11 +187,11 @@ NetworkLines reverseLpadLines(const ReverseLPadInputs& inputs) {
             numberLine("Anschlußimpedanz: ", kNetworkDigits, Rin, " Ohm")};
 }
 
-std::span<const NetworkField<LPadInputs>> lpadFields() {
+std::span<const CalcField<LPadInputs>> lpadFields() {
     return kLPadFields;
 }
 
-std::span<const NetworkField<ReverseLPadInputs>> reverseLpadFields() {
+std::span<const CalcField<ReverseLPadInputs>> reverseLpadFields() {
     return kReverseFields;
 }
 

@@ -2,7 +2,7 @@
 // resistors) and the reverse calculation from given resistors.
 #pragma once
 
-#include "acoustics/network_calc_fields.h"
+#include "acoustics/calc_fields.h"
 #include "acoustics/network_calc_text.h"
 
 #include <span>
@@ -58,9 +58,9 @@ NetworkLines reverseLpadLines(const ReverseLPadInputs& inputs);
 
 // Entry fields by option name: "db" (a value of the list, sign optional: "6" and "-6" both mean
 // −6 dB), "z", "rl", "egal" (switch).
-std::span<const NetworkField<LPadInputs>> lpadFields();
+std::span<const CalcField<LPadInputs>> lpadFields();
 
 // Entry fields by option name: "r1", "r2", "rl".
-std::span<const NetworkField<ReverseLPadInputs>> reverseLpadFields();
+std::span<const CalcField<ReverseLPadInputs>> reverseLpadFields();
 
 } // namespace sonora

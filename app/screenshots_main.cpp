@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <utility>
 
 #include "app/shell/crossover_editor.h"
 #include "app/ui/chart_view.h"
@@ -262,20 +263,27 @@ int main(int argc, char** argv) {
             w->close();
         }
     }
-    // "SONORA - Hilfsberechnungen" on its port page (entries, dimensions picture, results).
+    // "SONORA - Hilfsberechnungen" on its port page (entries, dimensions picture, results) and on
+    // the impedance corrections (the three networks across the driver).
     if (QAction* calculators = window.findChild<QAction*>(QStringLiteral("calculators"))) {
         calculators->trigger();
         if (auto* w = window.findChild<QWidget*>(QStringLiteral("calculatorsWindow"))) {
-            if (auto* pages = w->findChild<QTabWidget*>()) {
-                pages->setCurrentIndex(2); // "Bassreflexkanal"
+            auto* pages = w->findChild<QTabWidget*>();
+            const std::pair<int, const char*> shots[] = {
+                {2, "hilfsberechnungen.png"},  // "Bassreflexkanal"
+                {5, "impedanzkorrektur.png"}}; // "Impedanzkorrekturglieder"
+            for (const auto& [page, name] : shots) {
+                if (pages != nullptr) {
+                    pages->setCurrentIndex(page);
+                }
+                QApplication::processEvents();
+                const QString file = QDir(args.at(2)).filePath(QString::fromLatin1(name));
+                if (!w->grab().save(file)) {
+                    std::fprintf(stderr, "Kann %s nicht schreiben.\n", qPrintable(file));
+                    return 1;
+                }
+                std::printf("%s\n", qPrintable(file));
             }
-            QApplication::processEvents();
-            const QString file = QDir(args.at(2)).filePath(QStringLiteral("hilfsberechnungen.png"));
-            if (!w->grab().save(file)) {
-                std::fprintf(stderr, "Kann %s nicht schreiben.\n", qPrintable(file));
-                return 1;
-            }
-            std::printf("%s\n", qPrintable(file));
             w->close();
         }
     }

@@ -59,12 +59,11 @@ template <class Field> std::string fieldNames(std::span<const Field> fields) {
 }
 
 template <class Inputs>
-bool applyNetworkOptions(const Args& args, Inputs& in,
-                         std::span<const NetworkField<Inputs>> fields) {
+bool applyNetworkOptions(const Args& args, Inputs& in, std::span<const CalcField<Inputs>> fields) {
     return applyOptions(
         args,
         [&](std::string_view name, std::string_view text) {
-            return setNetworkField(fields, in, name, text) == SetFieldResult::kOk;
+            return setCalcField(fields, in, name, text) == SetFieldResult::kOk;
         },
         fieldNames(fields));
 }

@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
+#include "model/physics.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -12,7 +14,6 @@ namespace sonora {
 namespace {
 
 constexpr double kPi = std::numbers::pi; // 3.1415926535897932385
-constexpr double kDbPerDecade = 20.0;    // amplitude decibels: 20 * log10
 constexpr double kMsPerSecond = 1000.0;  // delay is entered in ms, stored in s
 
 // Captions in the editor's list order (UTF-8 here, Latin-1 where handed out).
@@ -177,16 +178,34 @@ Complex butterworthHighPass(double x, int n) {
     return butterworth(x, n, highPass1, highPass2);
 }
 
-int effectiveFilterOrder(const TFilter& fil) {
+bool editorAcceptsFilterOrder(const TFilter& fil) {
     const FilterKind k = kindOf(fil);
-    if (isButterworth(k) && (fil.n < 1 || fil.n > kMaxFilterOrder)) {
-        return kFallbackFilterOrder;
+    if (isButterworth(k)) {
+        return fil.n >= 1 && fil.n <= kMaxFilterOrder;
     }
-    if (isLinkwitzRiley(k) && (fil.n < 2 || fil.n % 2 != 0 || fil.n > kMaxFilterOrder)) {
-        return kFallbackFilterOrder;
+    if (isLinkwitzRiley(k)) {
+        return fil.n >= 2 && fil.n % 2 == 0 && fil.n <= kMaxFilterOrder;
     }
-    return fil.n;
+    return true;
 }
+
+namespace {
+
+// A Butterworth of the stored order, or NaN for an order too high to compute in bounded time.
+template <typename Pass>
+Complex storedOrder(const TFilter& fil, double x, Pass pass, bool linkwitzRiley) {
+    if (fil.n > kMaxComputedFilterOrder) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        return {nan, nan};
+    }
+    if (!linkwitzRiley) {
+        return pass(x, fil.n);
+    }
+    const Complex h = pass(x, fil.n / 2);
+    return times(h, h);
+}
+
+} // namespace
 
 Complex activeFilterResponse(const TFilter& fil, double fGrid) {
     const double x = fGrid / fil.f;
@@ -218,17 +237,13 @@ Complex activeFilterResponse(const TFilter& fil, double fGrid) {
         return divided({1.0 - x * x, s * x / fil.q}, {1.0 - x * x, x / (s * fil.q)});
     }
     case FilterKind::ButterworthHighPass:
-        return butterworthHighPass(x, effectiveFilterOrder(fil));
+        return storedOrder(fil, x, butterworthHighPass, false);
     case FilterKind::ButterworthLowPass:
-        return butterworthLowPass(x, effectiveFilterOrder(fil));
-    case FilterKind::LinkwitzRileyHighPass: {
-        const Complex h = butterworthHighPass(x, effectiveFilterOrder(fil) / 2);
-        return times(h, h);
-    }
-    case FilterKind::LinkwitzRileyLowPass: {
-        const Complex h = butterworthLowPass(x, effectiveFilterOrder(fil) / 2);
-        return times(h, h);
-    }
+        return storedOrder(fil, x, butterworthLowPass, false);
+    case FilterKind::LinkwitzRileyHighPass:
+        return storedOrder(fil, x, butterworthHighPass, true);
+    case FilterKind::LinkwitzRileyLowPass:
+        return storedOrder(fil, x, butterworthLowPass, true);
     case FilterKind::Delay: {
         Complex h{1.0, 0.0};
         CRotate(h, 2.0 * kPi * fGrid * fil.t, h);
@@ -338,7 +353,7 @@ std::optional<std::string> clampFilterOrder(TFilter& fil) {
     if (!isButterworth(k) && !isLinkwitzRiley(k)) {
         return std::nullopt;
     }
-    if (effectiveFilterOrder(fil) == fil.n) {
+    if (editorAcceptsFilterOrder(fil)) {
         return std::nullopt;
     }
     fil.n = kFallbackFilterOrder;
@@ -347,7 +362,7 @@ std::optional<std::string> clampFilterOrder(TFilter& fil) {
 
 LevelEntry levelFromDbEntry(std::optional<double> dB) {
     if (dB) {
-        const double pegel = std::pow(10.0, *dB / kDbPerDecade);
+        const double pegel = std::pow(10.0, *dB / kDecibelFactor);
         if (std::isfinite(pegel) && pegel > 0.0) {
             return {pegel, std::nullopt};
         }
@@ -356,7 +371,7 @@ LevelEntry levelFromDbEntry(std::optional<double> dB) {
 }
 
 double levelToDb(double pegel) {
-    return kDbPerDecade * std::log10(pegel);
+    return kDecibelFactor * std::log10(pegel);
 }
 
 std::vector<FilterParameter> filterParameters(int typ) {
@@ -406,7 +421,7 @@ double filterFieldForDisplay(const TFilter& fil, FilterField field) {
     case FilterField::Q:
         return fil.q;
     case FilterField::A:
-        return kDbPerDecade * std::log10(fil.a);
+        return kDecibelFactor * std::log10(fil.a);
     case FilterField::T:
         return fil.t * kMsPerSecond;
     case FilterField::N:
@@ -428,7 +443,7 @@ void setFilterFieldFromEntry(TFilter& fil, FilterField field, double entry) {
         fil.q = entry;
         break;
     case FilterField::A:
-        fil.a = std::pow(10.0, entry / kDbPerDecade);
+        fil.a = std::pow(10.0, entry / kDecibelFactor);
         break;
     case FilterField::T:
         fil.t = entry / kMsPerSecond;

@@ -41,8 +41,11 @@ constexpr std::int32_t typOf(FilterKind k) {
     return static_cast<std::int32_t>(k);
 }
 
-inline constexpr int kMaxFilterOrder = 128;     // highest Butterworth / Linkwitz-Riley order
-inline constexpr int kFallbackFilterOrder = 2;  // what an invalid order is replaced by
+inline constexpr int kMaxFilterOrder = 128;    // highest Butterworth / Linkwitz-Riley order
+inline constexpr int kFallbackFilterOrder = 2; // what an invalid order is replaced by
+// Beyond this order a Butterworth chain (one section per two orders, per grid point) would keep a
+// run busy for minutes; a damaged file with such an order gets the stage's arithmetic fault.
+inline constexpr int kMaxComputedFilterOrder = 4096;
 inline constexpr double kMinFilterGain = 1e-10; // -200 dB, lowest allowed gain parameter `a`
 inline constexpr double kMaxFilterGain = 1e10;  // +200 dB, highest allowed gain parameter `a`
 
@@ -61,14 +64,18 @@ std::string activeFilterCaption(int typ);
 Complex butterworthLowPass(double x, int n);
 Complex butterworthHighPass(double x, int n);
 
-// The order a Butterworth (typ 9, 10) or Linkwitz-Riley (typ 11, 12) stage is calculated with:
-// `n` when the editor allows it, else kFallbackFilterOrder, the value the editor would put in its
-// place. For other kinds `n` unchanged.
-int effectiveFilterOrder(const TFilter& fil);
+// Whether the editor accepts the order of a Butterworth (typ 9, 10: 1 .. 128) or Linkwitz-Riley
+// stage (typ 11, 12: 2, 4 .. 128); other kinds always. The calculation does not use this rule: it
+// computes whatever order the record holds (see activeFilterResponse).
+bool editorAcceptsFilterOrder(const TFilter& fil);
 
 // The factor one stage multiplies the chain by at the grid frequency fGrid (Hz, > 0). typ 0 and
-// kinds outside 0 .. 18 give 1. Parameters are not checked: bad values may give infinities or NaN,
-// which the caller has to test for (see validateAktfilter).
+// kinds outside 0 .. 18 give 1. Butterworth and Linkwitz-Riley stages use the order `n` as stored:
+// an order below 1 (Linkwitz-Riley: below 2) has no section and gives 1, an odd Linkwitz-Riley
+// order applies the Butterworth of order n/2 (rounded down) twice, and an order above
+// kMaxComputedFilterOrder gives NaN, which the stage reports as its arithmetic fault. Parameters
+// are not checked: bad values may give infinities or NaN, which the caller has to test for (see
+// validateAktfilter).
 Complex activeFilterResponse(const TFilter& fil, double fGrid);
 
 // The whole chain at fGrid: pegel times the factors of all 12 stages in signal order.

@@ -100,9 +100,10 @@ CrossoverStatus buildCrossoverNetwork(const TPart (&weiche)[kPartSlots], Crossov
 // Solves a built network at every grid frequency (freq ended by a value <= 0, at most
 // kResultFreqs-1 points) for a 1 V source. For each frequency writes fgang_weiche[d][i] of every
 // driver d in the network (V across its terminals) and impedanz_box[i] (Ohm; 1e100 without a
-// source, and with the sign inverted against the load, as the stamps give it). Other drivers are
-// not touched. A network without elements writes nothing. On a fault the frequencies before it
-// stay written and the faulty one writes nothing. impedanz_ch holds the driver impedances (Ohm).
+// source; the load the amplifier sees, with the load's sign and phase, not the stamps' inverted
+// one). Other drivers are not touched. A network without elements writes nothing. On a fault the
+// frequencies before it stay written and the faulty one writes nothing. impedanz_ch holds the
+// driver impedances (Ohm).
 CrossoverStatus solveCrossover(const CrossoverNetwork& net, const double* freq,
                                const Complex (&impedanz_ch)[kMaxChassis][kResultFreqs],
                                CrossoverWorkspace& ws,

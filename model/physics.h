@@ -14,6 +14,9 @@ inline constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 // Speed of sound in air the whole program assumes, m/s (about 21 °C).
 inline constexpr double kSpeedOfSound = 344.0;
 
+// A level in dB is this factor times log10 of an amplitude (pressure, voltage) ratio.
+inline constexpr double kDecibelFactor = 20.0;
+
 // Responses are pressure ratios; a magnitude of 1 is this level at 2,83 V and 1 m, dB.
 inline constexpr double kLevelOfUnity = 112.0;
 

@@ -21,6 +21,13 @@ public:
                           std::string& value) = 0;
 };
 
+// Shows each message in turn (a reader's collected messages, for instance).
+inline void showMessages(const std::vector<std::string>& messages, UserPrompt& prompt) {
+    for (const std::string& m : messages) {
+        prompt.showMessage(m);
+    }
+}
+
 // Records every message and question and answers from a script. Without a scripted answer the
 // choice prompt takes its default button and a value question is cancelled.
 class ScriptedPrompt : public UserPrompt {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "model/physics.h"
 #include "storage/numbers.h"
 
 namespace sonora {
@@ -21,8 +22,6 @@ const WorkingRangeColumn kResetColumn{};
 constexpr double kSingleDriverFmin = 0.0;       // Hz
 constexpr double kSingleDriverFmax = 1000000.0; // Hz
 constexpr double kSingleDriverPeg = 1.0;
-
-constexpr double kDbPerDecade = 20.0; // amplitude dB
 
 int clampedDrivers(int nChassis) {
     return std::clamp(nChassis, 0, kMaxChassis);
@@ -152,7 +151,7 @@ void readWorkingRanges(const WorkingRangeGrid& grid, int nChassis, TBewertungspa
             static_cast<std::size_t>(c) < grid.size() ? grid[c] : kResetColumn;
         bewPara.vgFmin[c] = parseFloat(column.lower).value;
         bewPara.vgFmax[c] = parseFloat(column.upper).value;
-        bewPara.vgPeg[c] = std::pow(10.0, parseFloat(column.level).value / kDbPerDecade);
+        bewPara.vgPeg[c] = std::pow(10.0, parseFloat(column.level).value / kDecibelFactor);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/voice_coil_fit.h"
 #include "model/physics.h"
+#include "model/record_defaults.h"
 #include "storage/ini_read.h"
 #include "storage/my_ini_file.h"
 
@@ -42,7 +43,6 @@ constexpr int kFgangRenumberFrom = 6; // values from 6 on moved down by three
 constexpr int kFgangRenumberBy = 3;
 
 constexpr std::int32_t kDefaultFilters = 119;
-constexpr char kDefaultPubdate[] = "01.01.2000";
 constexpr char kMakerMark[] = "   "; // value of "_hst": three blanks
 constexpr char kNoMakerMark[] = "xxxx";
 

@@ -27,16 +27,6 @@ const char kMsgLoadedWithOutlet[] = "Chassis wurde geladen.\rAkustischer Durchme
                                     "Schallwand wurde aus Chassisdatei übernommen.";
 const char kMsgLoaded[] = "Chassis wurde geladen.";
 
-void showMessages(const TMyIniFile& ini, UserPrompt& prompt) {
-    for (const std::string& m : ini.messages()) {
-        prompt.showMessage(m);
-    }
-}
-
-char upperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 } // namespace
 
 bool isReadableDriverVersion(int version) {
@@ -60,7 +50,7 @@ bool saveDriver(const TChassis& chassis, const std::string& path, const std::str
     ini.WriteInteger(kHeaderSection, kVersionKey, kDriverFileVersion);
     writeChassisKeys(ini, kDriverSection, chassis, makerText, dateText(today()));
     const bool ok = ini.save();
-    showMessages(ini, prompt);
+    showMessages(ini.messages(), prompt);
     return ok;
 }
 
@@ -71,7 +61,7 @@ bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, User
     // read holds a version: the rest of the driver would silently keep its old values.
     const int version = ini.readRefused() ? 0 : ini.ReadInteger(kHeaderSection, kVersionKey, 0);
     if (!isReadableDriverVersion(version)) {
-        showMessages(ini, prompt);
+        showMessages(ini.messages(), prompt);
         prompt.showMessage(
             utf8ToLatin1(isRetiredDriverVersion(version) ? kMsgRetired : kMsgWrongFormat));
         return false;
@@ -84,15 +74,9 @@ bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, User
 }
 
 std::string driverFileName(const std::string& dialogName) {
-    constexpr std::size_t kEnding = 4; // characters of ".LSC"
-    if (dialogName.size() >= kEnding) {
-        std::string ending = dialogName.substr(dialogName.size() - kEnding);
-        for (char& c : ending) {
-            c = upperAscii(c);
-        }
-        if (ending == kDriverExtension) {
-            return dialogName.substr(0, dialogName.size() - kEnding) + kDriverExtension;
-        }
+    const std::string_view ending = kDriverExtension;
+    if (endsWithIgnoringAsciiCase(dialogName, ending)) {
+        return dialogName.substr(0, dialogName.size() - ending.size()) + kDriverExtension;
     }
     return dialogName + kDriverExtension;
 }

@@ -3,15 +3,13 @@
 #include <cstring>
 #include <fstream>
 
+#include "storage/my_ini_file.h"
+
 namespace sonora {
 
 namespace {
 constexpr char kPlainHeaderStart[] = "## MyIniFile"; // the part of the header readers check
 constexpr char kCompressedMarker[] = "MyIni2CK";
-// A scrambled line file starts with the length of its header line in two bytes (length div 100,
-// length mod 100): 30 for the current header, 36 for the older one.
-constexpr std::uint8_t kHeaderLength = 30;
-constexpr std::uint8_t kOlderHeaderLength = 36;
 constexpr std::size_t kProbeBytes = 64;
 
 bool startsWith(const std::vector<std::uint8_t>& bytes, const char* text) {
@@ -27,8 +25,7 @@ FileForm detectFileForm(const std::vector<std::uint8_t>& firstBytes) {
     if (startsWith(firstBytes, kPlainHeaderStart)) {
         return FileForm::Plain;
     }
-    if (firstBytes.size() >= 2 && firstBytes[0] == 0 &&
-        (firstBytes[1] == kHeaderLength || firstBytes[1] == kOlderHeaderLength)) {
+    if (scrambledHeaderLength(firstBytes) != 0) {
         return FileForm::Scrambled;
     }
     return FileForm::Unknown;

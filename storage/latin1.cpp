@@ -1,5 +1,6 @@
 #include "storage/latin1.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace sonora {
@@ -130,6 +131,18 @@ std::string fileNameStem(std::string_view latin1Title) {
         name += spelled != nullptr ? std::string(spelled) : std::string(1, ch);
     }
     return name;
+}
+
+bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view ending) {
+    if (text.size() < ending.size()) {
+        return false;
+    }
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    const std::string_view tail = text.substr(text.size() - ending.size());
+    return std::equal(tail.begin(), tail.end(), ending.begin(),
+                      [&](char a, char b) { return upper(a) == upper(b); });
 }
 
 } // namespace sonora

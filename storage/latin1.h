@@ -20,4 +20,8 @@ std::string utf8ToLatin1(std::string_view text);
 // ends. "Bündelungsmaß" gives "Buendelungsmass"; a title without such characters gives "".
 std::string fileNameStem(std::string_view latin1Title);
 
+// True when `text` ends with `ending`, ASCII letters compared without regard to case (file name
+// extensions such as ".LSP"); other bytes compare exactly.
+bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view ending);
+
 } // namespace sonora

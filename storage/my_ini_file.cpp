@@ -207,6 +207,24 @@ void TMyIniFile::readFile() {
     }
 }
 
+std::size_t scrambledHeaderLength(const std::vector<std::uint8_t>& firstBytes) {
+    if (firstBytes.size() < kScrambledProbeLength || firstBytes[0] != 0) {
+        return 0;
+    }
+    if (firstBytes[1] == kOldScrambledHeaderLength) {
+        return kOldScrambledHeaderLength;
+    }
+    if (firstBytes[1] != kScrambledHeaderLength) {
+        return 0;
+    }
+    for (std::size_t i = 0; i + kLengthBytes < kScrambledProbeLength; ++i) {
+        if (static_cast<char>(firstBytes[kLengthBytes + i] ^ scrambleByte(i)) != kMyIniHeader[i]) {
+            return 0;
+        }
+    }
+    return kScrambledHeaderLength;
+}
+
 void TMyIniFile::loadImage(const std::vector<std::uint8_t>& image) {
     sections.clear();
     lastSection_ = -1;
@@ -222,17 +240,9 @@ void TMyIniFile::loadImage(const std::vector<std::uint8_t>& image) {
         loadCompressed(image);
         return;
     }
-    if (image.size() >= kScrambledProbeLength && image[0] == 0 &&
-        (image[1] == kScrambledHeaderLength || image[1] == kOldScrambledHeaderLength)) {
-        bool headerStart = true;
-        for (std::size_t i = 0; i + kLengthBytes < kScrambledProbeLength; ++i) {
-            const auto c = static_cast<char>(image[kLengthBytes + i] ^ scrambleByte(i));
-            headerStart = headerStart && c == kMyIniHeader[i];
-        }
-        if (headerStart) {
-            loadScrambled(image, image[1]);
-            return;
-        }
+    if (const std::size_t headerLength = scrambledHeaderLength(image); headerLength != 0) {
+        loadScrambled(image, headerLength);
+        return;
     }
     refuseImage();
 }

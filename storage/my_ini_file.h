@@ -11,9 +11,9 @@
 // byte is left) and a compressed image that does not expand completely up to its end symbol leave
 // the object empty with the message of a wrong format (after the compressor's own): a partly read
 // file would look like a complete one with keys missing.
-// With bKrypt the first 8 bytes choose the form: "MyIni2CK" the compressed form; length bytes 0, 30
-// (current header) or 0, 36 (older files) followed by a header starting "## MyI" the scrambled line
-// form; anything else leaves the object empty with the message of a wrong format.
+// With bKrypt the first 8 bytes choose the form: "MyIni2CK" the compressed form; the scrambled line
+// form as scrambledHeaderLength recognises it; anything else leaves the object empty with the
+// message of a wrong format.
 #pragma once
 
 #include <cstddef>
@@ -42,6 +42,12 @@ inline constexpr std::uint32_t kScrambleMultiplier = 109;
 // Scrambled line form: the two length bytes hold length div 100 and length mod 100, so no line can
 // be longer than this.
 inline constexpr std::size_t kMaxScrambledLineLength = 255 * 100 + 99;
+
+// The header length of a scrambled line file from its first 8 bytes, or 0 when they do not start
+// one: 30 for length bytes 0, 30 followed by the current header's scrambled start "## MyI"; 36 for
+// length bytes 0, 36 (the older header, whose text varied between versions and is not checked).
+// The one test of that form for the reader, the file-form probe and the project signature.
+std::size_t scrambledHeaderLength(const std::vector<std::uint8_t>& firstBytes);
 
 struct TSection {
     std::string name;

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <utility>
 
+#include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/driver_file.h"
 #include "storage/latin1.h"
@@ -22,8 +23,6 @@ constexpr unsigned char kDivideSign = 0xF7;        // ÷
 constexpr unsigned char kFirstLatin1Small = 0xE0;  // à; its capital is 0x20 lower
 constexpr unsigned char kLastLatin1Small = 0xFE;   // þ (ÿ at 0xFF has no capital)
 constexpr unsigned char kCaseOffset = 0x20;
-
-constexpr char kDefaultPubdate[] = "01.01.2000";
 
 bool isNameCharacter(unsigned char c) {
     if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
@@ -44,19 +43,8 @@ unsigned char upperLatin1(unsigned char c) {
 
 bool hasDriverExtension(const std::filesystem::path& path) {
     const std::string ext = path.extension().string();
-    if (ext.size() != std::char_traits<char>::length(kDriverExtension)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        char c = ext[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != kDriverExtension[i]) {
-            return false;
-        }
-    }
-    return true;
+    return ext.size() == std::char_traits<char>::length(kDriverExtension) &&
+           endsWithIgnoringAsciiCase(ext, kDriverExtension);
 }
 
 // The driver files of the folder, sorted by name so that "folder order" is the same on every

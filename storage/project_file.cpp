@@ -62,7 +62,6 @@ constexpr int kFirstTempProject = 900;   // "temp" + k + ".tmp" of a new project
 constexpr int kFirstCabinetFile = 1000;  // "Sonoragehäuse" + k + ".tmp"
 constexpr int kMaxNameAttempts = 100000; // bound of the search for an unused name
 constexpr std::size_t kSignatureBytes = 8;
-constexpr std::uint8_t kOldHeaderLength = 36; // characters of the older scrambled header
 
 // Display option defaults are those of the record; the keys' defaults repeat them.
 const TAnzOption& optionDefaults() {
@@ -454,21 +453,6 @@ void readSchallwand(TMyIniFile& ini, TSchallwand& w, int n, int version) {
     }
 }
 
-void showMessages(const std::vector<std::string>& messages, UserPrompt& prompt) {
-    for (const std::string& m : messages) {
-        prompt.showMessage(m);
-    }
-}
-
-// The first 8 bytes of a scrambled-line file with the current header, as our store writes it.
-std::vector<std::uint8_t> scrambledHeaderStart() {
-    TMyIniFile empty("", false, false, true, false);
-    empty.bAllowchanges = false; // only the image is wanted; nothing is ever saved
-    std::vector<std::uint8_t> image = empty.fileImage();
-    image.resize(std::min(image.size(), kSignatureBytes));
-    return image;
-}
-
 // ---- cabinet description ----
 
 class PlainIniText {
@@ -613,17 +597,7 @@ bool hasProjectFileSignature(const std::vector<std::uint8_t>& firstBytes) {
     if (std::memcmp(firstBytes.data(), kCompandMarker, kSignatureBytes) == 0) {
         return true;
     }
-    const std::vector<std::uint8_t> current = scrambledHeaderStart();
-    if (current.size() < kSignatureBytes) {
-        return false;
-    }
-    if (std::equal(current.begin(), current.end(), firstBytes.begin())) {
-        return true;
-    }
-    // The older header has 36 characters (length bytes 0 and 36) and begins with the same
-    // characters as the current one, so the scrambled bytes after the length agree.
-    return firstBytes[0] == 0 && firstBytes[1] == kOldHeaderLength &&
-           std::equal(current.begin() + 2, current.end(), firstBytes.begin() + 2);
+    return scrambledHeaderLength(firstBytes) != 0;
 }
 
 void recomputeDerivedDriverValues(TProjekt& p) {
@@ -675,15 +649,12 @@ ProjectOpenStatus openProjectFile(TProjekt& project, const std::string& path,
 }
 
 std::string projectSaveName(const std::string& dialogName) {
-    constexpr std::size_t kExtensionLength = 4;
-    if (dialogName.size() <= kExtensionLength) {
+    if (dialogName.size() <= std::char_traits<char>::length(kProjectExtension)) {
         return {};
     }
-    std::string ending = dialogName.substr(dialogName.size() - kExtensionLength);
-    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char ch) {
-        return static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
-    });
-    return ending == kProjectExtension ? dialogName : dialogName + kProjectExtension;
+    return endsWithIgnoringAsciiCase(dialogName, kProjectExtension)
+               ? dialogName
+               : dialogName + kProjectExtension;
 }
 
 std::string writeCabinetDescription(const TProjekt& p, const std::string& folder,

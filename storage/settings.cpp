@@ -120,12 +120,6 @@ std::int32_t readStagePause(TMyIniFile& ini, const char* key) {
     return v >= 0 && v <= kMaxStagePauseMs ? v : 0;
 }
 
-void showMessages(const std::vector<std::string>& messages, UserPrompt& prompt) {
-    for (const std::string& m : messages) {
-        prompt.showMessage(m);
-    }
-}
-
 bool saveOrReport(TMyIniFile& ini, const std::string& path, UserPrompt& prompt) {
     if (ini.save()) {
         return true;

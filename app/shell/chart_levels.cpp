@@ -1,4 +1,5 @@
 #include "app/shell/chart_levels.h"
+#include "model/physics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +9,6 @@ namespace sonora {
 
 namespace {
 
-constexpr double kDecibelFactor = 20.0;     // dB per decade of a magnitude
 constexpr double kDirectivityGuard = 1e-10; // keeps the energy response finite for bmass = 0
 constexpr double kDegreesPerHalfTurn = 180.0;
 

@@ -4,21 +4,14 @@
 #include <cstddef>
 
 #include "storage/file_io.h"
+#include "storage/latin1.h"
 #include "storage/project_file.h"
 
 namespace sonora {
 namespace {
 
 bool endsWithProjectExtension(const std::string& name) {
-    const std::string ext = kProjectExtension;
-    if (name.size() < ext.size()) {
-        return false;
-    }
-    std::string ending = name.substr(name.size() - ext.size());
-    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char ch) {
-        return static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
-    });
-    return ending == ext;
+    return endsWithIgnoringAsciiCase(name, kProjectExtension);
 }
 
 } // namespace

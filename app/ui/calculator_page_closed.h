@@ -21,7 +21,7 @@ public:
     explicit ClosedVentedPage(const DriverLoading& loading, QWidget* parent = nullptr);
 
     // The inputs as the entries give them now.
-    ClosedVentedInput input() const { return readBoxInput(closedVentedFields(), entries_); }
+    ClosedVentedInput input() const { return readPageInput(closedVentedFields(), entries_); }
     const PageEntries& entries() const { return entries_; }
     ResultMemo* closedBox() const { return closedBox_; }
     ResultMemo* ventedBox() const { return ventedBox_; }

@@ -23,7 +23,7 @@ public:
     explicit StandardCrossoverPage(QWidget* parent = nullptr);
 
     StandardCrossoverInputs input() const {
-        return readNetworkInput(standardCrossoverFields(), entries_);
+        return readPageInput(standardCrossoverFields(), entries_);
     }
     const PageEntries& entries() const { return entries_; }
     // Index order − 1.

@@ -18,7 +18,7 @@ class EbpPage : public QWidget {
 public:
     explicit EbpPage(const DriverLoading& loading, QWidget* parent = nullptr);
 
-    EbpInput input() const { return readBoxInput(ebpFields(), entries_); }
+    EbpInput input() const { return readPageInput(ebpFields(), entries_); }
     const PageEntries& entries() const { return entries_; }
     ResultMemo* result() const { return result_; }
     QPushButton* loadButton() const { return load_; }

@@ -36,14 +36,17 @@ CircuitDrawing inductanceCircuit() {
         QStringLiteral("Chassis")};
 }
 
+// R1 in series with C1 beside the circuit R2–L–C2: towards high frequencies it is the voice-coil
+// correction R1–C1, at the resonance R1 + R2 is the resonance correction's R.
 CircuitDrawing combinedCircuit() {
-    return {
-        {{true,
-          {{Kind::Resistor, QStringLiteral("R2")},
-           {Kind::Inductor, QStringLiteral("L")},
-           {Kind::Capacitor, QStringLiteral("C2")}}},
-         {true, {{Kind::Resistor, QStringLiteral("R1")}, {Kind::Capacitor, QStringLiteral("C1")}}}},
-        QStringLiteral("Chassis")};
+    CircuitStage branch{true,
+                        {{Kind::Resistor, QStringLiteral("R1")},
+                         {Kind::Resistor, QStringLiteral("R2")},
+                         {Kind::Inductor, QStringLiteral("L")},
+                         {Kind::Capacitor, QStringLiteral("C2")}}};
+    branch.bridged = {{Kind::Capacitor, QStringLiteral("C1")}};
+    branch.bridgedFrom = 1;
+    return {{branch}, QStringLiteral("Chassis")};
 }
 
 ResultMemo* addGroup(QVBoxLayout* layout, std::string_view title, const char* name,

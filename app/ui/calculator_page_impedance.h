@@ -15,7 +15,7 @@ public:
     explicit ImpedanceCorrectionPage(QWidget* parent = nullptr);
 
     ImpedanceCorrectionInputs input() const {
-        return readNetworkInput(impedanceCorrectionFields(), entries_);
+        return readPageInput(impedanceCorrectionFields(), entries_);
     }
     const PageEntries& entries() const { return entries_; }
     ResultMemo* resonance() const { return resonance_; }

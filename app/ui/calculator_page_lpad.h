@@ -17,8 +17,8 @@ class LPadPage : public QWidget {
 public:
     explicit LPadPage(QWidget* parent = nullptr);
 
-    LPadInputs input() const { return readNetworkInput(lpadFields(), wanted_); }
-    ReverseLPadInputs reverseInput() const { return readNetworkInput(reverseLpadFields(), given_); }
+    LPadInputs input() const { return readPageInput(lpadFields(), wanted_); }
+    ReverseLPadInputs reverseInput() const { return readPageInput(reverseLpadFields(), given_); }
     const PageEntries& wantedEntries() const { return wanted_; }
     const PageEntries& givenEntries() const { return given_; }
     QComboBox* attenuationList() const { return attenuation_; }

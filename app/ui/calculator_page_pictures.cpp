@@ -21,6 +21,7 @@ constexpr double kPartThickness = 9;   // a resistor's width, a capacitor's plat
 constexpr double kPlateGap = 5;        // between the plates of a capacitor
 constexpr double kShuntPartSpace = 34; // height per part of a branch
 constexpr double kLabelGap = 5;        // between a symbol and its label
+constexpr double kBridgeOffset = 56;   // from a branch to the parts beside it
 constexpr int kInductorTurns = 4;
 
 // Draws the symbol of `kind` along the wire from a to b: leads, then the symbol in the middle.
@@ -106,6 +107,9 @@ QSize CircuitPicture::sizeHint() const {
         if (s.shunt) {
             tallest = std::max(tallest, s.parts.size());
         }
+        if (s.shunt && !s.bridged.empty()) {
+            width += kBridgeOffset;
+        }
     }
     const double height = 2 * kMargin + kShuntPartSpace * static_cast<double>(tallest) +
                           fontMetrics().height() + kPartThickness;
@@ -137,20 +141,36 @@ void CircuitPicture::paintEvent(QPaintEvent*) {
             continue;
         }
         const double branch = x + kShuntWidth / 2;
-        p.drawLine(QPointF(x, top), QPointF(x + kShuntWidth, top));
-        p.drawLine(QPointF(x, bottom), QPointF(x + kShuntWidth, bottom));
-        const double step =
-            (bottom - top) / static_cast<double>(std::max<std::size_t>(stage.parts.size(), 1));
-        for (std::size_t k = 0; k < stage.parts.size(); ++k) {
-            const double y0 = top + step * static_cast<double>(k);
-            drawPart(p, stage.parts[k].kind, QPointF(branch, y0), QPointF(branch, y0 + step));
-            p.drawText(
-                QPointF(branch + kPartThickness + kLabelGap, y0 + step / 2 + metrics.ascent() / 2),
-                stage.parts[k].label);
-        }
+        const double stageWidth = kShuntWidth + (stage.bridged.empty() ? 0 : kBridgeOffset);
+        p.drawLine(QPointF(x, top), QPointF(x + stageWidth, top));
+        p.drawLine(QPointF(x, bottom), QPointF(x + stageWidth, bottom));
+        // Parts in series from y0 down to y1 along the column at `column`, labelled on the right.
+        const auto drawColumn = [&](const std::vector<CircuitPart>& parts, double column, double y0,
+                                    double y1) {
+            const double step =
+                (y1 - y0) / static_cast<double>(std::max<std::size_t>(parts.size(), 1));
+            for (std::size_t k = 0; k < parts.size(); ++k) {
+                const double y = y0 + step * static_cast<double>(k);
+                drawPart(p, parts[k].kind, QPointF(column, y), QPointF(column, y + step));
+                p.drawText(QPointF(column + kPartThickness + kLabelGap,
+                                   y + step / 2 + metrics.ascent() / 2),
+                           parts[k].label);
+            }
+        };
+        drawColumn(stage.parts, branch, top, bottom);
         p.drawEllipse(QPointF(branch, top), 2, 2); // junctions
         p.drawEllipse(QPointF(branch, bottom), 2, 2);
-        x += kShuntWidth;
+        if (!stage.bridged.empty()) {
+            const double step =
+                (bottom - top) / static_cast<double>(std::max<std::size_t>(stage.parts.size(), 1));
+            const double split = top + step * static_cast<double>(stage.bridgedFrom);
+            const double beside = branch + kBridgeOffset;
+            p.drawLine(QPointF(branch, split), QPointF(beside, split));
+            p.drawEllipse(QPointF(branch, split), 2, 2);
+            drawColumn(stage.bridged, beside, split, bottom);
+            p.drawEllipse(QPointF(beside, bottom), 2, 2);
+        }
+        x += stageWidth;
     }
     // The load across the two lines at the end.
     const double load = x + kLoadLead;

@@ -16,10 +16,13 @@ struct CircuitPart {
 };
 
 // One step of the ladder from the input terminals to the load: a part in the upper line, or a
-// branch across the two lines holding its parts in series.
+// branch across the two lines holding its parts in series. In a branch, the parts `bridged` (in
+// series) may lie beside the parts from `bridgedFrom` on down to the lower line.
 struct CircuitStage {
     bool shunt = false;
     std::vector<CircuitPart> parts;
+    std::vector<CircuitPart> bridged = {};
+    std::size_t bridgedFrom = 0;
 };
 
 struct CircuitDrawing {

@@ -19,7 +19,7 @@ class PortPage : public QWidget {
 public:
     explicit PortPage(QWidget* parent = nullptr);
 
-    PortInput input() const { return readBoxInput(portFields(), entries_); }
+    PortInput input() const { return readPageInput(portFields(), entries_); }
     const PageEntries& entries() const { return entries_; }
     ResultMemo* result() const { return result_; }
     PortPicture* picture() const { return picture_; }

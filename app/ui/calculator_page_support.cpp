@@ -16,7 +16,7 @@
 namespace sonora::ui {
 
 std::string numberEntryText(const QString& typed) {
-    return plainNumberText(boxCalcNumber(toLatin1(typed)));
+    return plainNumberText(entryFieldNumber(toLatin1(typed)));
 }
 
 std::string plainNumberText(double value) {

@@ -12,8 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "acoustics/box_calc_fields.h"
-#include "acoustics/network_calc_fields.h"
+#include "acoustics/calc_fields.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -96,25 +95,14 @@ private:
 // Reads a page's inputs: the start values, then every field of the table that the page shows,
 // set from its entry text.
 template <class Input>
-Input readBoxInput(std::span<const BoxCalcField<Input>> fields, const PageEntries& entries) {
+Input readPageInput(std::span<const CalcField<Input>> fields, const PageEntries& entries) {
     Input input;
-    for (const BoxCalcField<Input>& f : fields) {
+    for (const CalcField<Input>& f : fields) {
         if (entries.has(f.name)) {
             f.set(input, entries.text(f.name));
         }
     }
     return input;
-}
-
-template <class Inputs>
-Inputs readNetworkInput(std::span<const NetworkField<Inputs>> fields, const PageEntries& entries) {
-    Inputs inputs;
-    for (const NetworkField<Inputs>& f : fields) {
-        if (entries.has(f.name)) {
-            f.set(inputs, entries.text(f.name));
-        }
-    }
-    return inputs;
 }
 
 // Adds the row "caption | number field" for `name` to `form`.

@@ -207,12 +207,25 @@ TEST(BoxCalcClosed, FieldsByName) {
     EXPECT_DOUBLE_EQ(in.vas, 55.5);
     EXPECT_TRUE(setClosedVentedField(in, "valt", "12.5"));
     EXPECT_DOUBLE_EQ(in.altVolume, 12.5);
-    EXPECT_TRUE(setClosedVentedField(in, "rv", "1e999")); // not finite: reads as 0
-    EXPECT_EQ(in.rv, 0.0);
+    // The box pages read numbers by the same strict rule as the network pages: a text that is no
+    // whole finite number is refused and leaves the entry as it was.
+    in.rv = 0.25;
+    for (const char* bad : {"1e999", "abc", "", "12x"}) {
+        EXPECT_FALSE(setClosedVentedField(in, "rv", bad)) << bad;
+        EXPECT_EQ(in.rv, 0.25) << bad;
+    }
     EXPECT_TRUE(setClosedVentedField(in, "series", "JA"));
     EXPECT_TRUE(in.seriesResistor);
+    // "an" and "ein" both switch on, "aus" off.
+    for (const char* on : {"an", "ein", "On"}) {
+        in.seriesResistor = false;
+        EXPECT_TRUE(setClosedVentedField(in, "series", on)) << on;
+        EXPECT_TRUE(in.seriesResistor) << on;
+    }
+    EXPECT_TRUE(setClosedVentedField(in, "series", "aus"));
+    EXPECT_FALSE(in.seriesResistor);
     EXPECT_FALSE(setClosedVentedField(in, "series", "vielleicht"));
-    EXPECT_TRUE(in.seriesResistor);
+    EXPECT_FALSE(in.seriesResistor); // a refused text leaves the switch as it was
     EXPECT_FALSE(setClosedVentedField(in, "Vas", "1")); // names are exact
     EXPECT_DOUBLE_EQ(in.vas, 55.5);
     // Every entry field has its own name, and each number field reaches a different member.
@@ -224,7 +237,7 @@ TEST(BoxCalcClosed, FieldsByName) {
         }
     }
     for (const auto& field : fields) {
-        if (field.kind != BoxCalcFieldKind::Number) {
+        if (field.kind != CalcFieldKind::Number) {
             continue;
         }
         ClosedVentedInput changed;

@@ -1,8 +1,13 @@
 #include "acoustics/network_calc_crossover.h"
 
 #include "storage/latin1.h"
+#include "tests/acoustics/network_part_values.h"
 
 #include <gtest/gtest.h>
+
+#include <complex>
+#include <numbers>
+#include <vector>
 
 namespace sonora {
 namespace {
@@ -73,6 +78,110 @@ TEST(StandardCrossover, NonPositiveEntriesEmptyEveryList) {
     // Two negative entries give a positive product but are still no valid crossover.
     EXPECT_TRUE(allEmpty(standardCrossoverLines({-1000, -8, 8})));
     EXPECT_FALSE(allEmpty(standardCrossoverLines({1, 1, 1})));
+}
+
+// ---- physics: each ladder, driven by an amplifier and ended in its load, against its target
+
+using Z = std::complex<double>;
+
+// One step of a ladder from the amplifier: a part in the line or across it, by its result name.
+struct Step {
+    const char* name;
+    bool across;
+};
+
+// The ladders as the page draws them (the larger fourth-order inductance L1 first, the high-pass
+// mirrored with C3 first).
+const std::vector<Step> kLowLadders[] = {
+    {{"L", false}},
+    {{"L1", false}, {"C1", true}},
+    {{"L1", false}, {"C1", true}, {"L2", false}},
+    {{"L1", false}, {"C1", true}, {"L2", false}, {"C2", true}}};
+const std::vector<Step> kHighLadders[] = {
+    {{"C", false}},
+    {{"C2", false}, {"L2", true}},
+    {{"C2", false}, {"L3", true}, {"C3", false}},
+    {{"C3", false}, {"L3", true}, {"C4", false}, {"L4", true}}};
+
+// Load voltage over amplifier voltage: from the load back to the amplifier, each part in the line
+// divides the voltage, each part across it joins the impedance seen further on.
+Z ladderTransfer(const std::vector<Step>& ladder, const std::map<std::string, double>& values,
+                 double load, double omega) {
+    Z seen = load;
+    Z transfer = 1;
+    for (auto step = ladder.rbegin(); step != ladder.rend(); ++step) {
+        const double value = values.at(step->name);
+        const Z part = step->name[0] == 'L' ? Z(0, omega * value) : Z(0, -1 / (omega * value));
+        if (step->across) {
+            seen = seen * part / (seen + part);
+        } else {
+            transfer *= seen / (seen + part);
+            seen += part;
+        }
+    }
+    return transfer;
+}
+
+// Normalised denominators of the targets at s = jf/fc.
+Z butterworth(int order, Z s) {
+    constexpr double kSqrt2 = std::numbers::sqrt2;
+    switch (order) {
+    case 1:
+        return s + 1.0;
+    case 2:
+        return s * s + kSqrt2 * s + 1.0;
+    case 3:
+        return (s + 1.0) * (s * s + s + 1.0);
+    default:
+        return (s * s + 0.7653668647301796 * s + 1.0) * (s * s + 1.8477590650225735 * s + 1.0);
+    }
+}
+Z linkwitz(int order, Z s) {
+    return order == 2 ? (s + 1.0) * (s + 1.0) : butterworth(2, s) * butterworth(2, s);
+}
+
+// Every list of the page, read back from its lines, gives its textbook response over two decades
+// around the crossover frequency: magnitude and phase, within the rounding of the shown values.
+TEST(StandardCrossoverPhysics, LaddersFollowTheirTargets) {
+    constexpr double kFc = 1000, kLow = 8, kHigh = 4;
+    const StandardCrossoverMemos m = standardCrossoverLines({kFc, kLow, kHigh});
+    for (int order = 1; order <= kStandardCrossoverOrders; ++order) {
+        const auto& low = m.lowPass[order - 1];
+        const auto& high = m.highPass[order - 1];
+        struct Case {
+            std::map<std::string, double> values;
+            bool linkwitzRiley;
+        };
+        std::vector<Case> cases = {{testing::partValues(low), false}};
+        std::vector<Case> highCases = {{testing::partValues(high), false}};
+        if (order == 2 || order == 4) {
+            const char* heading = order == 2 ? "Linkwitz (Q=0,5):" : "Linkwitz-Riley:";
+            cases.push_back({testing::partValues(low, heading), true});
+            highCases.push_back({testing::partValues(high, heading), true});
+        }
+        for (int k = 0; k <= 40; ++k) {
+            const double f = kFc * std::pow(10.0, (k - 20) / 20.0);
+            const double omega = 2 * std::numbers::pi * f;
+            const Z sLow(0, f / kFc), sHigh(0, -kFc / f); // high-pass: s -> 1/s
+            for (const Case& c : cases) {
+                const Z target =
+                    1.0 / (c.linkwitzRiley ? linkwitz(order, sLow) : butterworth(order, sLow));
+                EXPECT_LT(std::abs(ladderTransfer(kLowLadders[order - 1], c.values, kLow, omega) -
+                                   target),
+                          0.003)
+                    << "low-pass order " << order << (c.linkwitzRiley ? " LR" : "") << " at " << f;
+            }
+            for (const Case& c : highCases) {
+                // Both families have symmetric denominators: (s/ωc)^n / B(s/ωc) = 1 / B(ωc/s).
+                const Z target =
+                    1.0 / (c.linkwitzRiley ? linkwitz(order, sHigh) : butterworth(order, sHigh));
+                EXPECT_LT(std::abs(ladderTransfer(kHighLadders[order - 1], c.values, kHigh, omega) -
+                                   target),
+                          0.003)
+                    << "high-pass order " << order << (c.linkwitzRiley ? " LR" : "") << " at " << f;
+            }
+        }
+    }
 }
 
 } // namespace

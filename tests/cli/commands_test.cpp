@@ -290,7 +290,8 @@ TEST_F(CliCommands, CalculatorPagesPrintTheirResultLines) {
     r = runCli("rechner impedanzkorrektur --rdc 6,8 --le 0,8");
     EXPECT_NE(r.out.find("C = 17,3 µF"), std::string::npos) << r.out; // Le / Rdc^2
     for (const char* bad : {"rechner", "rechner kuehlschrank", "rechner geschlossen --frob 1",
-                            "rechner weiche --fc"}) {
+                            "rechner weiche --fc", "rechner geschlossen --fs abc",
+                            "rechner weiche --fc abc", "rechner kanal --tubes zwei"}) {
         EXPECT_EQ(runCli(bad).exitCode, 2) << bad;
     }
     EXPECT_NE(runCli("rechner geschlossen --frob 1").out.find("--qtc"), std::string::npos);

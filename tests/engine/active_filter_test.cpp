@@ -553,21 +553,53 @@ TEST_F(ActiveFilterStage, NonFiniteValuesAreArithmeticFaultsAndNeverStored) {
     EXPECT_EQ(run(), "OK");
 }
 
-TEST_F(ActiveFilterStage, InvalidOrdersAreCalculatedAsTheEditorWouldReplaceThem) {
-    for (FilterKind k : {FilterKind::ButterworthLowPass, FilterKind::LinkwitzRileyHighPass}) {
-        for (int n : {0, -7, 3, 129, 2000000000}) {
-            if (n == 3 && k == FilterKind::ButterworthLowPass) {
-                continue; // valid there
-            }
+// The editor refuses these orders, but a file may hold them: the stage computes the stored order
+// (no section below 1, an odd Linkwitz-Riley order as twice the Butterworth of n/2), and an order
+// too high to compute in bounded time is an arithmetic fault instead of a hung run.
+TEST_F(ActiveFilterStage, OrdersTheEditorRefusesAreCalculatedAsStored) {
+    for (FilterKind k : {FilterKind::ButterworthLowPass, FilterKind::ButterworthHighPass,
+                         FilterKind::LinkwitzRileyHighPass, FilterKind::LinkwitzRileyLowPass}) {
+        for (int n : {0, -7, 1, 3, 129, 200}) {
             chain().fil[0] = makeFilter(k, 300.0);
             chain().fil[0].n = n;
-            EXPECT_EQ(run(), "OK");
-            TFilter second = chain().fil[0];
-            second.n = 2;
-            EXPECT_LT(relativeError(toStd(result()[100]), oracle(second, project().freq[100])),
-                      1e-12)
-                << n;
+            EXPECT_EQ(run(), "OK") << n;
+            for (int i : {40, 100, 160}) {
+                EXPECT_LT(
+                    relativeError(toStd(result()[i]), oracle(chain().fil[0], project().freq[i])),
+                    1e-9)
+                    << static_cast<int>(k) << " " << n << " " << i;
+            }
         }
+    }
+    // Closed forms beside the pole product: no section passes everything, an odd Linkwitz-Riley
+    // order 3 is a first-order Butterworth squared, order 200 is -3 dB at the corner.
+    chain().fil[0] = makeFilter(FilterKind::ButterworthLowPass, 300.0);
+    chain().fil[0].n = -7;
+    EXPECT_EQ(run(), "OK");
+    EXPECT_EQ(result()[100].re, 1.0);
+    EXPECT_EQ(result()[100].im, 0.0);
+    chain().fil[0] = makeFilter(FilterKind::LinkwitzRileyLowPass, project().freq[100]);
+    chain().fil[0].n = 3;
+    EXPECT_EQ(run(), "OK");
+    EXPECT_NEAR(std::abs(toStd(result()[100])), 0.5, 1e-12); // |1/(1 + j)|²
+    chain().fil[0] = makeFilter(FilterKind::ButterworthHighPass, project().freq[100]);
+    chain().fil[0].n = 200;
+    EXPECT_EQ(run(), "OK");
+    EXPECT_NEAR(std::abs(toStd(result()[100])), 1.0 / std::sqrt(2.0), 1e-9);
+
+    // The highest computed order still gives a response (its magnitude underflows far from the
+    // corner, which is no fault).
+    chain().fil[0] = makeFilter(FilterKind::ButterworthLowPass, 300.0);
+    chain().fil[0].n = kMaxComputedFilterOrder;
+    EXPECT_EQ(run(), "OK");
+    EXPECT_FALSE(untouched());
+
+    for (int n : {kMaxComputedFilterOrder + 1, 2000000000}) {
+        SetUp();
+        chain().fil[0] = makeFilter(FilterKind::LinkwitzRileyHighPass, 300.0);
+        chain().fil[0].n = n;
+        EXPECT_EQ(run(), kArithmetic) << n;
+        EXPECT_TRUE(untouched()) << n;
     }
 }
 

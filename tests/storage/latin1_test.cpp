@@ -15,6 +15,20 @@ std::string allBytes() {
     return bytes;
 }
 
+TEST(Latin1, EndingsCompareAsciiLettersWithoutCase) {
+    for (const char* name : {"a.LSP", "a.lsp", "a.LsP", ".lsp", "Gr\xFC\xDF.lSp"}) {
+        EXPECT_TRUE(endsWithIgnoringAsciiCase(name, ".LSP")) << name;
+    }
+    for (const char* name : {"a.LSC", "LSP", "a.LSP ", "a.LS", ""}) {
+        EXPECT_FALSE(endsWithIgnoringAsciiCase(name, ".LSP")) << name;
+    }
+    // Only ASCII letters fold: a Latin-1 ä (0xE4) is not Ä (0xC4), and '@' (0x40) is not '`'.
+    EXPECT_FALSE(endsWithIgnoringAsciiCase("x\xE4", "X\xC4"));
+    EXPECT_TRUE(endsWithIgnoringAsciiCase("x\xE4", "X\xE4"));
+    EXPECT_FALSE(endsWithIgnoringAsciiCase("x`", "x@"));
+    EXPECT_TRUE(endsWithIgnoringAsciiCase("anything", ""));
+}
+
 TEST(Latin1, KnownCharactersEncodeAsUtf8) {
     EXPECT_EQ(latin1ToUtf8("Hallo"), "Hallo");
     EXPECT_EQ(latin1ToUtf8("\xB5"), "\xC2\xB5");             // µ

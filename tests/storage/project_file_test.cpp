@@ -981,8 +981,12 @@ TEST_F(ProjectFile, SignatureDecidesWhatTheMainWindowOpens) {
         ASSERT_GE(image.size(), 8u);
         image.resize(8);
         EXPECT_TRUE(hasProjectFileSignature(image));
-        image[1] = 36; // the older header variant
+        image[1] = 36; // the older header variant, whatever its text
         EXPECT_TRUE(hasProjectFileSignature(image));
+        std::fill(image.begin() + 2, image.end(), std::uint8_t{'x'});
+        EXPECT_TRUE(hasProjectFileSignature(image));
+        image[1] = 30; // the current length needs the current header's start
+        EXPECT_FALSE(hasProjectFileSignature(image));
         image[1] = 35;
         EXPECT_FALSE(hasProjectFileSignature(image));
     }

@@ -81,9 +81,9 @@ ClosedVentedInput closedInput(Entries texts, ClosedVentedInput start = {}) {
     return coreInput(start, texts, setClosedVentedField);
 }
 
-template <class Inputs> auto networkSetter(std::span<const NetworkField<Inputs>> fields) {
+template <class Inputs> auto networkSetter(std::span<const CalcField<Inputs>> fields) {
     return [fields](Inputs& in, std::string_view name, std::string_view text) {
-        return setNetworkField(fields, in, name, text) == SetFieldResult::kOk;
+        return setCalcField(fields, in, name, text) == SetFieldResult::kOk;
     };
 }
 

@@ -69,10 +69,11 @@ private slots:
         for (const QString& tab : tabs) {
             QCOMPARE(folder.entryList({QStringLiteral("[0-9][0-9]_") + tab + ".png"}).size(), 1);
         }
-        const QStringList named = {"menue_datei",     "export",     "aktive_filter",
-                                   "bauteil",         "weiche",     "gemeinsames_gehaeuse",
-                                   "chassis_editor",  "optimierer", "hilfsberechnungen",
-                                   "trennfrequenzen", "nahfeld",    "toleranz"};
+        const QStringList named = {"menue_datei",      "export",     "aktive_filter",
+                                   "bauteil",          "weiche",     "gemeinsames_gehaeuse",
+                                   "chassis_editor",   "optimierer", "hilfsberechnungen",
+                                   "trennfrequenzen",  "nahfeld",    "toleranz",
+                                   "impedanzkorrektur"};
         for (const QString& name : named) {
             QVERIFY2(folder.exists(name + ".png"), qPrintable(name));
         }

@@ -1,6 +1,8 @@
-#include "acoustics/box_calc_fields.h"
+#include "acoustics/calc_fields.h"
 
 #include <array>
+#include <cctype>
+#include <cmath>
 #include <string>
 
 #include "acoustics/box_calc_text.h"
@@ -20,7 +22,7 @@ std::string lowerAscii(std::string_view text) {
     return lower;
 }
 
-// The whole text as a plain non-negative integer, or -1.
+// The whole text as a plain non-negative integer of at most two digits, or -1.
 int wholeIndex(std::string_view text) {
     if (text.empty() || text.size() > 2) {
         return -1;
@@ -37,18 +39,34 @@ int wholeIndex(std::string_view text) {
 
 } // namespace
 
-double boxCalcNumber(std::string_view text) {
-    return finiteOrZero(parseFloat(text).value);
-}
-
-bool setBoxCalcNumber(double& field, std::string_view text) {
-    field = boxCalcNumber(text);
+bool readEntryNumber(std::string_view text, double& value) {
+    if (text.empty()) {
+        return false;
+    }
+    const ParseResult parsed = parseFloat(text);
+    if (parsed.end != text.size() || !std::isfinite(parsed.value)) {
+        return false;
+    }
+    // The reader skips leading zeros, so "0" and "000" consume everything and read as 0, while a
+    // text without any digit ("-", "+", ",") must still be refused ("$1f" is hexadecimal).
+    bool hasDigit = false;
+    for (char c : text) {
+        hasDigit = hasDigit || std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    }
+    if (!hasDigit) {
+        return false;
+    }
+    value = parsed.value;
     return true;
 }
 
-bool boxCalcSwitch(std::string_view text, bool& value) {
-    static constexpr std::array<std::string_view, 5> kOn = {"1", "ja", "an", "on", "true"};
-    static constexpr std::array<std::string_view, 5> kOff = {"0", "nein", "aus", "off", "false"};
+double entryFieldNumber(std::string_view text) {
+    return finiteOrZero(parseFloat(text).value);
+}
+
+bool readEntrySwitch(std::string_view text, bool& value) {
+    static constexpr std::array<std::string_view, 6> kOn{"1", "ein", "an", "ja", "on", "true"};
+    static constexpr std::array<std::string_view, 5> kOff{"0", "aus", "nein", "off", "false"};
     const std::string lower = lowerAscii(text);
     for (std::string_view word : kOn) {
         if (lower == word) {
@@ -65,7 +83,7 @@ bool boxCalcSwitch(std::string_view text, bool& value) {
     return false;
 }
 
-bool boxCalcChoice(std::string_view text, std::span<const std::string_view> names, int& index) {
+bool readEntryChoice(std::string_view text, std::span<const std::string_view> names, int& index) {
     const std::string lower = lowerAscii(text);
     for (std::size_t k = 0; k < names.size(); ++k) {
         if (lower == lowerAscii(names[k])) {
