@@ -6,14 +6,13 @@
 #include "acoustics/box_calc_ebp.h"
 #include "acoustics/box_calc_q.h"
 #include "acoustics/box_calc_text.h"
+#include "model/units.h"
 #include "storage/driver_file.h"
 #include "storage/latin1.h"
 
 namespace sonora {
 
 namespace {
-
-constexpr double kLitresPerCubicMetre = 1000;
 
 // The value as its entry field shows it after loading.
 double field(double value) {

@@ -7,6 +7,7 @@
 
 #include "acoustics/box_calc_text.h"
 #include "model/physics.h"
+#include "model/units.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -15,7 +16,6 @@ namespace {
 
 constexpr double kCentimetre = 0.01; // m
 constexpr double kLitre = 0.001;     // m³
-constexpr double kLitresPerCubicMetre = 1000;
 constexpr double kCentimetresPerMetre = 100;
 
 constexpr int kVolumeDigits = 6;

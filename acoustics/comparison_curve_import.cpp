@@ -12,34 +12,6 @@
 
 namespace sonora {
 
-namespace {
-
-// Lines of this many characters or fewer carry no pair.
-constexpr std::size_t kShortestUsedLine = 4;
-
-bool startsPairLine(char c) {
-    return c == ' ' || c == '+' || c == '-' || c == '.' || c == ',' || (c >= '0' && c <= '9');
-}
-
-// The next line of `text` from `pos`, which is moved past the line end (LF, CR LF or CR).
-std::string_view nextLine(std::string_view text, std::size_t& pos) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-        end = text.size();
-    }
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') {
-        ++pos;
-    }
-    if (pos < text.size() && text[pos] == '\n') {
-        ++pos;
-    }
-    return line;
-}
-
-} // namespace
-
 bool readComparisonCurve(std::string_view text, ComparisonCurve& curve) {
     clearComparisonCurve(curve);
     std::size_t pos = 0;
@@ -47,8 +19,8 @@ bool readComparisonCurve(std::string_view text, ComparisonCurve& curve) {
     for (int lines = 0;
          lines < kMaxComparisonFileLines && pos < text.size() && curve.count < kComparisonPoints;
          ++lines) {
-        std::string_view line = nextLine(text, pos);
-        if (line.size() < kShortestUsedLine || !startsPairLine(line.front())) {
+        std::string_view line = nextTextLine(text, pos);
+        if (!isRecordLine(line)) {
             continue;
         }
         // Same field rules as the measurement import: number, skipped unit text, one separator.

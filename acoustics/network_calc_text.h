@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/units.h"
+
 namespace sonora {
 
 // The lines of one result list, Latin-1 bytes, in display order.
@@ -13,10 +15,6 @@ using NetworkLines = std::vector<std::string>;
 // Digits of the number texts on the network pages (width of compactNumberText, "," included).
 inline constexpr int kNetworkDigits = 5;     // part values, levels, impedances
 inline constexpr int kNetworkWideDigits = 6; // wanted level and exact L-pad resistors
-
-// Display scale of inductances (H -> mH) and capacitances (F -> µF).
-inline constexpr double kMilliPerUnit = 1e3;
-inline constexpr double kMicroPerUnit = 1e6;
 
 // prefix + value (compactNumberText of `digits`) + suffix, converted from UTF-8 to Latin-1.
 std::string numberLine(std::string_view prefix, int digits, double value, std::string_view suffix);

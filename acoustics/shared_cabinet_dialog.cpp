@@ -10,8 +10,6 @@ namespace sonora {
 
 namespace {
 
-constexpr char kUndoLabel[] = "Gemeinsames Außengehäuse editieren";
-
 // Enclosure kinds with a rear outlet of their own (vented box, bandpass with two vents).
 constexpr int kVentedTyp = 2;
 constexpr int kTwoVentBandpassTyp = 4;
@@ -84,7 +82,7 @@ std::string applySharedCabinetDialog(TProjekt& p, const SharedCabinetDialog& d) 
     for (int n = 0; n < kMaxChassis; ++n) {
         swback(p.schallwand[n], g, sharedCabinetEntry(d.rows[n]));
     }
-    return utf8ToLatin1(kUndoLabel);
+    return utf8ToLatin1(kSharedCabinetUndoLabel);
 }
 
 SharedCabinetRowFields sharedCabinetRowFields(bool usegemgeh, int einbauTyp) {

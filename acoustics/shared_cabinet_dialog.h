@@ -43,6 +43,9 @@ SharedCabinetDialog openSharedCabinetDialog(const TProjekt& p);
 // The entries of a row read as numbers (cm / 100), ready for swback.
 SharedCabinetEntry sharedCabinetEntry(const SharedCabinetRow& row);
 
+// The undo step of an applied dialog (UTF-8); the workspace names its step with it.
+inline constexpr char kSharedCabinetUndoLabel[] = "Gemeinsames Außengehäuse editieren";
+
 // Apply: reads the cabinet into p.Gemgeh and, for every one of the 32 slots, sets usegemgeh from
 // its row and derives the baffle when set (swback). Entries are read by the program's number
 // reader (an unreadable text counts as 0; the baffle stage reports impossible positions).

@@ -15,6 +15,7 @@
 #include "optimizer/opti_memo.h"
 #include "optimizer/opti_start.h"
 #include "optimizer/opti_thread.h"
+#include "optimizer/opti_values.h"
 #include "optimizer/rating_params.h"
 #include "storage/file_form.h"
 #include "storage/latin1.h"
@@ -193,14 +194,7 @@ private:
 
 // "C = 4,7 uF": a part as the optimizer labels its values.
 std::string partText(const TPart& p) {
-    struct Label {
-        const char* text1;
-        const char* text2;
-        double multiplier;
-    };
-    const Label l = p.typ == kPartCoil        ? Label{"L = ", " mH", 1e3}
-                    : p.typ == kPartCapacitor ? Label{"C = ", " uF", 1e6}
-                                              : Label{"R = ", " Ohm", 1};
+    const OptiValueLabel l = partValueLabel(p.typ);
     return l.text1 + compactNumberText(kShownDigits, p.value * l.multiplier) + l.text2;
 }
 

@@ -20,10 +20,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool startsRecordLine(char c) {
-    return c == ' ' || c == '+' || c == '-' || c == '.' || c == ',' || isDigit(c);
-}
-
 bool startsNextField(char c) {
     return c == '\t' || c == ';' || c == '+' || c == '-' || isDigit(c);
 }
@@ -83,23 +79,36 @@ double takeNumber(std::string_view& rest) {
     return number.value;
 }
 
+std::string_view nextTextLine(std::string_view text, std::size_t& pos) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        end = text.size();
+    }
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') {
+        ++pos;
+    }
+    if (pos < text.size() && text[pos] == '\n') {
+        ++pos;
+    }
+    return line;
+}
+
+bool isRecordLine(std::string_view line) {
+    if (line.size() < kShortestUsedLine) {
+        return false;
+    }
+    const char c = line.front();
+    return c == ' ' || c == '+' || c == '-' || c == '.' || c == ',' || isDigit(c);
+}
+
 std::vector<MeasuredRecord> readMeasuredRecords(std::string_view text) {
     std::vector<MeasuredRecord> records;
     std::size_t pos = 0;
     while (pos < text.size() && records.size() < static_cast<std::size_t>(kMaxTextRecords)) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end;
-        if (pos < text.size() && text[pos] == '\r') {
-            ++pos;
-        }
-        if (pos < text.size() && text[pos] == '\n' && (pos == end || text[pos - 1] == '\r')) {
-            ++pos;
-        }
-        if (line.size() < kShortestUsedLine || !startsRecordLine(line.front())) {
+        std::string_view line = nextTextLine(text, pos);
+        if (!isRecordLine(line)) {
             continue;
         }
         const double f = takeNumber(line);

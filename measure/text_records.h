@@ -20,6 +20,13 @@ inline constexpr int kMaxTextRecords = 66000;
 // Records left after thinning; index 599 of a driver's array then holds the terminating 0.
 inline constexpr int kMaxThinnedRecords = 599;
 
+// The next line of `text` from `pos`, which is moved past the line's end (LF, CR LF or CR).
+std::string_view nextTextLine(std::string_view text, std::size_t& pos);
+
+// Whether a line may hold numbers: longer than 3 characters and starting with one of
+// " +-0123456789.,".
+bool isRecordLine(std::string_view line);
+
 // Reads the next number of a line and drops it with the separator behind it: the number reader
 // of the program (blanks and leading zeros skipped, "." or "," as decimal separator, exponent),
 // then every character up to a tab, ";", "+", "-" or digit, then one tab or ";". A missing number

@@ -48,6 +48,10 @@ constexpr Limits kTime{kPartStepDivisor, 1e-8, 0.001, "t = ", " s", 1};
 constexpr Limits kFreqCh{kPartStepDivisor, 0.01, 1000, "fch = ", " Hz", 1};
 constexpr Limits kQualCh{kPartStepDivisor, 1e-4, 10, "Qch = ", " ", 1};
 
+const Limits& partLimits(std::int32_t typ) {
+    return typ == kPartCoil ? kCoil : typ == kPartCapacitor ? kCapacitor : kResistor;
+}
+
 void add(OptiValueList& list, TOptiValue v, const Limits& l) {
     if (list.count >= kMaxOptiValues) {
         return;
@@ -107,6 +111,11 @@ template <typename Filter> auto* filterField(Filter& f, std::int32_t atyp) {
 }
 
 } // namespace
+
+OptiValueLabel partValueLabel(std::int32_t typ) {
+    const Limits& l = partLimits(typ);
+    return {l.text1, l.text2, l.multiplier};
+}
 
 bool isOptimisablePart(std::int16_t typ) {
     return typ == kPartResistor || typ == kPartCapacitor || typ == kPartCoil;

@@ -49,6 +49,16 @@ struct OptiValueList {
 // stages), at most kMaxOptiValues of them.
 OptiValueList collectOptiValues(const TProjekt& p);
 
+// The label, unit and display factor the optimizer shows a crossover part's value with, by the
+// part's typ: "L = " … " mH", "C = " … " uF", and "R = " … " Ohm" for a resistor (and any other
+// typ).
+struct OptiValueLabel {
+    const char* text1;
+    const char* text2;
+    double multiplier;
+};
+OptiValueLabel partValueLabel(std::int32_t typ);
+
 // Reads and writes the project field a value stands for.
 double optiValueIn(const TProjekt& p, const TOptiValue& v);
 void setOptiValue(TProjekt& p, const TOptiValue& v, double x);

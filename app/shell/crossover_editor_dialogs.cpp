@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/units.h"
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 
 namespace sonora {
 
 namespace {
-constexpr double kMicro = 1e-6; // the prefix µ: µF -> F
-constexpr double kMilli = 1e-3; // the prefix m: mH -> H
 constexpr int kEntryWidth = 10; // characters of the number texts in the entries
 constexpr std::int16_t kPolarityNegative = 1;
 constexpr std::int16_t kPolarityNormal = -1;
@@ -71,9 +70,9 @@ bool partNamesDriver(int typ) {
 double partEntryFactor(int typ) {
     switch (typ) {
     case kPartCapacitor:
-        return kMicro;
+        return 1 / kMicroPerUnit; // µF -> F
     case kPartCoil:
-        return kMilli;
+        return 1 / kMilliPerUnit; // mH -> H
     default:
         return 1;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/crossover_grid.h"
+#include "model/units.h"
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 
@@ -26,8 +27,6 @@ constexpr double kCapacitorLow = 1e-7;     // F
 constexpr double kCapacitorHigh = 9.99e-4; // F
 constexpr double kCoilLow = 1e-4;          // H
 constexpr double kCoilHigh = 0.999;        // H
-constexpr double kMicrofaradPerFarad = 1e6;
-constexpr double kMillihenryPerHenry = 1e3;
 
 std::string valueText(double value, double low, double high, double toEntryUnit,
                       const char* baseUnit, const char* entryUnit) {
@@ -102,11 +101,11 @@ std::string resistorValueText(double ohm) {
 }
 
 std::string capacitorValueText(double farad) {
-    return valueText(farad, kCapacitorLow, kCapacitorHigh, kMicrofaradPerFarad, " F", " µF");
+    return valueText(farad, kCapacitorLow, kCapacitorHigh, kMicroPerUnit, " F", " µF");
 }
 
 std::string coilValueText(double henry) {
-    return valueText(henry, kCoilLow, kCoilHigh, kMillihenryPerHenry, " H", " mH");
+    return valueText(henry, kCoilLow, kCoilHigh, kMilliPerUnit, " H", " mH");
 }
 
 std::string driverSlotText(const TPart& part, const DriverNames& drivers, bool printView) {

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <string_view>
 
+#include "model/units.h"
 #include "storage/latin1.h"
 #include "storage/numbers.h"
 
 namespace sonora {
 namespace {
-
-constexpr double kLitresPerCubicMetre = 1000.0;
 
 std::string windowEntryText(EditorKind kind, const EditorFlags& e) {
     switch (kind) {

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "acoustics/shared_cabinet_dialog.h"
 #include "app/shell/display_options.h"
 #include "app/shell/menu_state.h"
 #include "app/shell/project_properties.h"
@@ -34,7 +35,7 @@ inline constexpr char kUndoNewProject[] = "Neues Projekt";
 inline constexpr char kUndoLoadFile[] = "Datei laden";
 inline constexpr char kUndoProjectProperties[] = "Projekteigenschaften ändern";
 inline constexpr char kUndoDisplayOptions[] = "Anzeigeoptionen";
-inline constexpr char kUndoSharedCabinet[] = "Gemeinsames Außengehäuse editieren";
+inline constexpr const char* kUndoSharedCabinet = kSharedCabinetUndoLabel;
 inline constexpr char kUndoOptimizerResult[] = "Optimierung anwenden";
 inline constexpr char kUndoDriverCopy[] = "Chassis kopieren";
 inline constexpr char kUndoRestoreReference[] = "Referenz wiederherstellen";

@@ -35,13 +35,9 @@ constexpr int kWindowHeight = 600;
 constexpr int kChartStretch = 3; // the chart takes three parts of the width, the entries one each
 constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 QString stageCaption(int stage, int typ) {
     const std::string kind = activeFilterCaption(typ);
-    return text("Filter %1: %2")
+    return fromUtf8("Filter %1: %2")
         .arg(stage + 1)
         .arg(kind.empty() ? QStringLiteral("?") : fromLatin1(kind));
 }
@@ -59,17 +55,17 @@ ActiveFilterEditor::ActiveFilterEditor(Workspace& workspace, UserPrompt& prompt,
     : QDialog(parent), workspace_(workspace), prompt_(prompt), amp_(amp),
       chain_(workspace.project().amp[amp].aktfilter) {
     setObjectName(QStringLiteral("activeFilterEditor"));
-    setWindowTitle(text("Sonora - Aktive Filter Verstärker %1").arg(amp + 1));
+    setWindowTitle(fromUtf8("Sonora - Aktive Filter Verstärker %1").arg(amp + 1));
     setModal(false);
     resize(kWindowWidth, kWindowHeight);
 
     // Level of the amplifier branch, entered in dB.
-    auto* levelBox = new QGroupBox(text("Verstärker %1").arg(amp + 1), this);
+    auto* levelBox = new QGroupBox(fromUtf8("Verstärker %1").arg(amp + 1), this);
     auto* levelForm = new QFormLayout(levelBox);
     level_ = new QLineEdit(numberFieldText(levelToDb(chain_.pegel)), levelBox);
     level_->setObjectName(QStringLiteral("level"));
-    levelForm->addRow(text("Pegel [dB]"), level_);
-    optimizeLevel_ = new QCheckBox(text("Optimierer soll Pegel optimieren"), levelBox);
+    levelForm->addRow(fromUtf8("Pegel [dB]"), level_);
+    optimizeLevel_ = new QCheckBox(fromUtf8("Optimierer soll Pegel optimieren"), levelBox);
     optimizeLevel_->setChecked(chain_.bOptiPeg);
     levelForm->addRow(optimizeLevel_);
     // The field also finishes when the window closes and takes the focus away; "&Abbruch"
@@ -90,7 +86,7 @@ ActiveFilterEditor::ActiveFilterEditor(Workspace& workspace, UserPrompt& prompt,
     }
     auto* left = new QVBoxLayout;
     left->addWidget(levelBox);
-    left->addWidget(new QLabel(text("Filterstufen (in Signalrichtung)"), this));
+    left->addWidget(new QLabel(fromUtf8("Filterstufen (in Signalrichtung)"), this));
     left->addWidget(stages_, 1);
 
     // The chosen stage: kind, its parameters, its optimizer switch.
@@ -102,7 +98,7 @@ ActiveFilterEditor::ActiveFilterEditor(Workspace& workspace, UserPrompt& prompt,
     for (const std::string& caption : activeFilterCaptions()) {
         kind_->addItem(fromLatin1(caption));
     }
-    stageLayout->addWidget(new QLabel(text("Filtertyp"), stageBox));
+    stageLayout->addWidget(new QLabel(fromUtf8("Filtertyp"), stageBox));
     stageLayout->addWidget(kind_);
     parameters_ = new QTableWidget(0, 2, stageBox);
     parameters_->setObjectName(QStringLiteral("parameters"));
@@ -111,7 +107,7 @@ ActiveFilterEditor::ActiveFilterEditor(Workspace& workspace, UserPrompt& prompt,
     parameters_->verticalHeader()->setVisible(false);
     parameters_->horizontalHeader()->setStretchLastSection(true);
     stageLayout->addWidget(parameters_, 1);
-    optimizeStage_ = new QCheckBox(text("dieses Filter optimieren"), stageBox);
+    optimizeStage_ = new QCheckBox(fromUtf8("dieses Filter optimieren"), stageBox);
     stageLayout->addWidget(optimizeStage_);
     connect(optimizeStage_, &QCheckBox::toggled, this,
             [this](bool on) { chain_.fil[stage_].bOptimize = on; });
@@ -134,9 +130,9 @@ ActiveFilterEditor::ActiveFilterEditor(Workspace& workspace, UserPrompt& prompt,
     right->addWidget(check_);
 
     auto* buttons = new QDialogButtonBox(this);
-    apply_ = buttons->addButton(text("&Übernehmen"), QDialogButtonBox::ApplyRole);
-    ok_ = buttons->addButton(text("&Ok"), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(text("&Abbruch"), QDialogButtonBox::RejectRole);
+    apply_ = buttons->addButton(fromUtf8("&Übernehmen"), QDialogButtonBox::ApplyRole);
+    ok_ = buttons->addButton(fromUtf8("&Ok"), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(fromUtf8("&Abbruch"), QDialogButtonBox::RejectRole);
     for (QPushButton* b : {apply_, ok_, cancel_}) {
         b->setAutoDefault(false); // Return in a table cell finishes the entry, not the window
     }
@@ -184,7 +180,7 @@ void ActiveFilterEditor::apply() {
 
 void ActiveFilterEditor::showStage() {
     const TFilter& fil = chain_.fil[stage_];
-    stageBox_->setTitle(text("Filter %1").arg(stage_ + 1));
+    stageBox_->setTitle(fromUtf8("Filter %1").arg(stage_ + 1));
     kind_->setCurrentIndex(fil.typ >= 0 && fil.typ < kFilterKinds ? fil.typ : -1);
     {
         const QSignalBlocker block(optimizeStage_);

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/calculator_page_pictures.h"
+#include "app/ui/qt_text.h"
 
 namespace sonora::ui {
 
@@ -15,10 +16,6 @@ using Kind = CircuitPart::Kind;
 
 QString caption(std::string_view name) {
     return fieldCaption(impedanceCorrectionFields(), name);
-}
-
-QString utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The branches across the driver's terminals, named as in the result lines.
@@ -51,7 +48,7 @@ CircuitDrawing combinedCircuit() {
 
 ResultMemo* addGroup(QVBoxLayout* layout, std::string_view title, const char* name,
                      CircuitDrawing circuit) {
-    auto* group = new QGroupBox(utf8(title));
+    auto* group = new QGroupBox(fromUtf8(title));
     auto* row = new QHBoxLayout(group);
     row->addWidget(new CircuitPicture(std::move(circuit)));
     auto* memo = new ResultMemo;

@@ -28,10 +28,6 @@ namespace {
 constexpr int kPointerOffset = 16; // pixels between the pointer and a dialog placed next to it
 constexpr int kNodeFieldChars = 3; // node numbers 0..132
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 QDialogButtonBox* okCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     germanButtons(buttons);
@@ -57,39 +53,39 @@ PartDialogWindow::PartDialogWindow(const PartDialog& start, const std::vector<st
     for (int typ = 0; typ < kPartKinds; ++typ) {
         kind_->addItem(fromUtf8(partKindCaption(typ)));
     }
-    form->addRow(utf8("Bauteil:"), kind_);
+    form->addRow(fromUtf8("Bauteil:"), kind_);
 
     auto* valueRow = new QHBoxLayout;
     value_ = new QLineEdit(this);
     valueUnit_ = new QLabel(this);
     valueRow->addWidget(value_);
     valueRow->addWidget(valueUnit_);
-    form->addRow(utf8("Wert:"), valueRow);
+    form->addRow(fromUtf8("Wert:"), valueRow);
 
     auto* resistanceRow = new QHBoxLayout;
     resistance_ = new QLineEdit(this);
     resistanceRow->addWidget(resistance_);
     resistanceRow->addWidget(new QLabel(QStringLiteral("Ohm"), this));
-    resistanceCaption_ = new QLabel(utf8("Drahtwiderstand:"), this);
+    resistanceCaption_ = new QLabel(fromUtf8("Drahtwiderstand:"), this);
     form->addRow(resistanceCaption_, resistanceRow);
 
-    negative_ = new QCheckBox(utf8(kCaptionNegative), this);
-    optimize_ = new QCheckBox(utf8(kCaptionOptimize), this);
+    negative_ = new QCheckBox(fromUtf8(kCaptionNegative), this);
+    optimize_ = new QCheckBox(fromUtf8(kCaptionOptimize), this);
     form->addRow(negative_);
     form->addRow(optimize_);
 
     label_ = new QLineEdit(this);
     label_->setMaxLength(kMaxPartLabel);
-    form->addRow(utf8("Bezeichnung:"), label_);
+    form->addRow(fromUtf8("Bezeichnung:"), label_);
 
     driver_ = new QComboBox(this);
     for (const std::string& d : drivers) {
         driver_->addItem(fromUtf8(d));
     }
-    form->addRow(utf8("Chassis:"), driver_);
+    form->addRow(fromUtf8("Chassis:"), driver_);
 
     auto* buttons = okCancel(this);
-    library_ = buttons->addButton(utf8("Bibliothek ..."), QDialogButtonBox::ActionRole);
+    library_ = buttons->addButton(fromUtf8("Bibliothek ..."), QDialogButtonBox::ActionRole);
     connect(library_, &QPushButton::clicked, this, [this] { openLibrary(); });
     layout->addWidget(buttons);
 
@@ -180,11 +176,11 @@ void placeNextToPointer(QWidget* dialog, QPoint global) {
 
 FreeWiresDialog::FreeWiresDialog(const FreeWires& start, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("freeWires"));
-    setWindowTitle(promptCaption() + QStringLiteral(" - ") + utf8("freie Drahtverbindungen"));
+    setWindowTitle(promptCaption() + QStringLiteral(" - ") + fromUtf8("freie Drahtverbindungen"));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(utf8("Knoten 1"), this), 0, 1);
-    grid->addWidget(new QLabel(utf8("Knoten 2"), this), 0, 2);
+    grid->addWidget(new QLabel(fromUtf8("Knoten 1"), this), 0, 1);
+    grid->addWidget(new QLabel(fromUtf8("Knoten 2"), this), 0, 2);
     const int width = fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kNodeFieldChars + 2);
     for (int k = 0; k < kFreeWires; ++k) {
         const FreeWireEntry& e = start.entries[k];
@@ -219,7 +215,7 @@ FreeWires FreeWiresDialog::values() const {
 
 MouseAssignmentDialog::MouseAssignmentDialog(std::int32_t code, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("mouseAssignment"));
-    setWindowTitle(promptCaption() + QStringLiteral(" - ") + utf8("Maustastenbelegung"));
+    setWindowTitle(promptCaption() + QStringLiteral(" - ") + fromUtf8("Maustastenbelegung"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     const MouseAssignment start = mouseAssignmentOf(code);

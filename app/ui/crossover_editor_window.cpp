@@ -21,10 +21,6 @@ namespace sonora::ui {
 
 namespace {
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 // Captions of the three window sizes, preset 0..2.
 const char* const kSizeCaptions[kSchematicSizePresets] = {"klein", "mittel", "groß"};
 
@@ -46,7 +42,7 @@ CrossoverEditorWindow::CrossoverEditorWindow(Workspace& workspace, UserPrompt& p
     setObjectName(QStringLiteral("crossoverEditor"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(promptCaption() +
-                   utf8(" - Weicheneditor (Verstärker %1)").arg(editor_->amp() + 1));
+                   fromUtf8(" - Weicheneditor (Verstärker %1)").arg(editor_->amp() + 1));
 
     auto* layout = new QHBoxLayout(this);
     canvas_ = new CrossoverCanvas(*editor_, this);
@@ -71,25 +67,25 @@ CrossoverEditorWindow::~CrossoverEditorWindow() = default;
 void CrossoverEditorWindow::buildControls(QWidget* panel) {
     auto* column = new QVBoxLayout(panel);
 
-    auto* view = new QGroupBox(utf8("Ansicht"), panel);
+    auto* view = new QGroupBox(fromUtf8("Ansicht"), panel);
     auto* viewLayout = new QVBoxLayout(view);
-    printView_ = new QCheckBox(utf8(kCaptionPrintView), view);
-    labelView_ = new QCheckBox(utf8(kCaptionLabelView), view);
+    printView_ = new QCheckBox(fromUtf8(kCaptionPrintView), view);
+    labelView_ = new QCheckBox(fromUtf8(kCaptionLabelView), view);
     viewLayout->addWidget(printView_);
     viewLayout->addWidget(labelView_);
     auto* sizeRow = new QHBoxLayout;
-    sizeRow->addWidget(new QLabel(utf8("Fenstergröße:"), view));
+    sizeRow->addWidget(new QLabel(fromUtf8("Fenstergröße:"), view));
     size_ = new QComboBox(view);
     size_->setObjectName(QStringLiteral("sizePreset"));
     for (const char* caption : kSizeCaptions) {
-        size_->addItem(utf8(caption));
+        size_->addItem(fromUtf8(caption));
     }
     sizeRow->addWidget(size_);
     viewLayout->addLayout(sizeRow);
     // Held down: numbers instead of the values.
     auto* numbersRow = new QHBoxLayout;
-    partNumbers_ = new QPushButton(utf8(kCaptionPartNumbers), view);
-    nodeNumbers_ = new QPushButton(utf8(kCaptionNodeNumbers), view);
+    partNumbers_ = new QPushButton(fromUtf8(kCaptionPartNumbers), view);
+    nodeNumbers_ = new QPushButton(fromUtf8(kCaptionNodeNumbers), view);
     numbersRow->addWidget(partNumbers_);
     numbersRow->addWidget(nodeNumbers_);
     viewLayout->addLayout(numbersRow);
@@ -117,10 +113,10 @@ void CrossoverEditorWindow::buildControls(QWidget* panel) {
                 [showNumbers] { showNumbers(SchematicNumbers::Values); });
     }
 
-    auto* marks = new QGroupBox(utf8("Optimierung"), panel);
+    auto* marks = new QGroupBox(fromUtf8("Optimierung"), panel);
     auto* marksLayout = new QVBoxLayout(marks);
     const auto markButton = [&](const char* caption, const char* name, auto action) {
-        auto* b = new QPushButton(utf8(caption), marks);
+        auto* b = new QPushButton(fromUtf8(caption), marks);
         b->setObjectName(QString::fromLatin1(name));
         connect(b, &QPushButton::clicked, this, [this, action] {
             (editor_.get()->*action)();
@@ -133,19 +129,19 @@ void CrossoverEditorWindow::buildControls(QWidget* panel) {
     markButton(kCaptionClearMarks, "clearMarks", &CrossoverEditor::clearMarks);
     column->addWidget(marks);
 
-    auto* freeWires = new QPushButton(utf8("freie Drahtverbindungen ..."), panel);
+    auto* freeWires = new QPushButton(fromUtf8("freie Drahtverbindungen ..."), panel);
     freeWires->setObjectName(QStringLiteral("freeWiresButton"));
     connect(freeWires, &QPushButton::clicked, this, [this] { openFreeWires(); });
     column->addWidget(freeWires);
-    auto* keys = new QPushButton(utf8("Maustastenbelegung ..."), panel);
+    auto* keys = new QPushButton(fromUtf8("Maustastenbelegung ..."), panel);
     keys->setObjectName(QStringLiteral("mouseAssignmentButton"));
     connect(keys, &QPushButton::clicked, this, [this] { openMouseAssignment(); });
     column->addWidget(keys);
     column->addStretch(1);
 
-    apply_ = new QPushButton(utf8(kCaptionApply), panel);
-    ok_ = new QPushButton(utf8(kCaptionOk), panel);
-    cancel_ = new QPushButton(utf8(kCaptionCancel), panel);
+    apply_ = new QPushButton(fromUtf8(kCaptionApply), panel);
+    ok_ = new QPushButton(fromUtf8(kCaptionOk), panel);
+    cancel_ = new QPushButton(fromUtf8(kCaptionCancel), panel);
     for (QPushButton* b : {apply_, ok_, cancel_}) {
         column->addWidget(b);
     }

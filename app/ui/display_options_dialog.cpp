@@ -28,14 +28,10 @@ constexpr int kFirstWayCaption = 1; // "Verstärker 1", "Chassis / Weg 1"
 // The three direction slots after the six angles of a set.
 constexpr const char* kLastDirectionCaptions[] = {"120°", "150°", "hinten"};
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 std::vector<QString> numbered(const char* whole, const char* prefix, int count) {
-    std::vector<QString> captions{text(whole)};
+    std::vector<QString> captions{fromUtf8(whole)};
     for (int k = kFirstWayCaption; k < count; ++k) {
-        captions.push_back(text(prefix) + QString::number(k));
+        captions.push_back(fromUtf8(prefix) + QString::number(k));
     }
     return captions;
 }
@@ -73,12 +69,12 @@ void ColourButton::choose() {
 }
 
 std::vector<QString> directionColourCaptions(const std::array<int, kDirectionCurves>& angles) {
-    std::vector<QString> captions{text("vorne")};
+    std::vector<QString> captions{fromUtf8("vorne")};
     for (int k = 1; k < kDirectionCurves; ++k) {
-        captions.push_back(QString::number(angles[static_cast<std::size_t>(k)]) + text("°"));
+        captions.push_back(QString::number(angles[static_cast<std::size_t>(k)]) + fromUtf8("°"));
     }
     for (const char* c : kLastDirectionCaptions) {
-        captions.push_back(text(c));
+        captions.push_back(fromUtf8(c));
     }
     return captions;
 }
@@ -87,21 +83,21 @@ DisplayOptionsDialog::DisplayOptionsDialog(const DisplayOptionsInput& start,
                                            const std::array<int, kDirectionCurves>& angles,
                                            QWidget* parent)
     : QDialog(parent), start_(start) {
-    setWindowTitle(text("Anzeigeoptionen"));
+    setWindowTitle(fromUtf8("Anzeigeoptionen"));
     auto* layout = new QVBoxLayout(this);
 
-    auto* axes = new QGroupBox(text("Achsen"), this);
+    auto* axes = new QGroupBox(fromUtf8("Achsen"), this);
     auto* axesLayout = new QFormLayout(axes);
     fMin_ = new NumberField(start.fMin, axes);
     fMax_ = new NumberField(start.fMax, axes);
     dBMin_ = new NumberField(start.dBMin, axes);
     dBMax_ = new NumberField(start.dBMax, axes);
     impMax_ = new NumberField(start.impMax, axes);
-    axesLayout->addRow(text("Frequenz von [Hz]"), fMin_);
-    axesLayout->addRow(text("Frequenz bis [Hz]"), fMax_);
-    axesLayout->addRow(text("Pegel von [dB]"), dBMin_);
-    axesLayout->addRow(text("Pegel bis [dB]"), dBMax_);
-    axesLayout->addRow(text("Impedanz max. [Ohm]"), impMax_);
+    axesLayout->addRow(fromUtf8("Frequenz von [Hz]"), fMin_);
+    axesLayout->addRow(fromUtf8("Frequenz bis [Hz]"), fMax_);
+    axesLayout->addRow(fromUtf8("Pegel von [dB]"), dBMin_);
+    axesLayout->addRow(fromUtf8("Pegel bis [dB]"), dBMax_);
+    axesLayout->addRow(fromUtf8("Impedanz max. [Ohm]"), impMax_);
     auto* widthRow = new QHBoxLayout;
     lineWidth_ = new QSlider(Qt::Horizontal, axes);
     lineWidth_->setRange(1, kMaxLineWidth);
@@ -111,16 +107,16 @@ DisplayOptionsDialog::DisplayOptionsDialog(const DisplayOptionsInput& start,
             [this](int w) { lineWidthText_->setText(QString::number(w)); });
     widthRow->addWidget(lineWidth_, 1);
     widthRow->addWidget(lineWidthText_);
-    axesLayout->addRow(text("Linienstärke"), widthRow);
+    axesLayout->addRow(fromUtf8("Linienstärke"), widthRow);
 
     auto* colours = new QHBoxLayout;
-    colours->addWidget(colourGroup(text("Verstärker"),
+    colours->addWidget(colourGroup(fromUtf8("Verstärker"),
                                    numbered("Gesamt", "Verstärker ", kShownAmpColours),
                                    start.option.ColorSetAmps, amps_));
-    colours->addWidget(colourGroup(text("Chassis"),
+    colours->addWidget(colourGroup(fromUtf8("Chassis"),
                                    numbered("Gesamt", "Chassis / Weg ", kShownChassisColours),
                                    start.option.ColorSetChassis, chassis_));
-    colours->addWidget(colourGroup(text("Richtungen"), directionColourCaptions(angles),
+    colours->addWidget(colourGroup(fromUtf8("Richtungen"), directionColourCaptions(angles),
                                    start.option.ColorSetRichtungen, directions_));
 
     auto* top = new QHBoxLayout;
@@ -129,14 +125,14 @@ DisplayOptionsDialog::DisplayOptionsDialog(const DisplayOptionsInput& start,
     layout->addLayout(top);
 
     allProjects_ =
-        new QCheckBox(text("Diese Einstellungen bei allen Projektdateien verwenden"), this);
+        new QCheckBox(fromUtf8("Diese Einstellungen bei allen Projektdateien verwenden"), this);
     allProjects_->setChecked(start.allProjects);
     layout->addWidget(allProjects_);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     germanButtons(box);
     QPushButton* defaults =
-        box->addButton(text("Voreinstellung wiederherstellen"), QDialogButtonBox::ResetRole);
+        box->addButton(fromUtf8("Voreinstellung wiederherstellen"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(QStringLiteral("restoreDefaults"));
     connect(defaults, &QPushButton::clicked, this, &DisplayOptionsDialog::restoreDefaults);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);

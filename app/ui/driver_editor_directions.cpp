@@ -31,10 +31,6 @@ constexpr int kHueCircle = 360; // degrees of hue spread over the 19 curves
 constexpr int kSaturation = 255;
 constexpr int kValue = 200; // slightly dark, to stand out on white
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 QString angleText(int angle) {
     return QString::number(angle * kDirectionStepDegrees) + QString::fromUtf8("°");
 }
@@ -66,7 +62,8 @@ TColor curveColor(int angle) {
 DirectionTable::DirectionTable(QWidget* parent) : QTableWidget(0, kColumns, parent) {
     QStringList headers{QStringLiteral("f [Hz]")};
     for (int j = 0; j < kMaxRicht; ++j) {
-        headers << angleText(j) + text(" Pegel [dB]") << angleText(j) + text(" Phase [Grad]");
+        headers << angleText(j) + fromUtf8(" Pegel [dB]")
+                << angleText(j) + fromUtf8(" Phase [Grad]");
     }
     setHorizontalHeaderLabels(headers);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -134,24 +131,25 @@ void DirectionTable::store(TRicht& r) const {
 DirectionsPage::DirectionsPage(QWidget* parent) : QWidget(parent) {
     auto* v = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    measured_ = new QCheckBox(text("Abstrahlverhalten aus gemessenen Richtungsfrequenzgängen "
-                                   "(sonst aus der Membrangeometrie)"),
+    measured_ = new QCheckBox(fromUtf8("Abstrahlverhalten aus gemessenen Richtungsfrequenzgängen "
+                                       "(sonst aus der Membrangeometrie)"),
                               this);
     measured_->setObjectName(QStringLiteral("RichtSimu"));
     count_ = new QComboBox(this);
     count_->setObjectName(QStringLiteral("nRicht"));
     for (int n = 0; n <= kMaxRicht; ++n) {
-        const QString last = n == 0 ? QString() : text(" (0° bis ") + angleText(n - 1) + ")";
+        const QString last = n == 0 ? QString() : fromUtf8(" (0° bis ") + angleText(n - 1) + ")";
         count_->addItem(QString::number(n) + last);
     }
     top->addWidget(measured_);
     top->addStretch();
-    top->addWidget(new QLabel(text("vorhandene Richtungen"), this));
+    top->addWidget(new QLabel(fromUtf8("vorhandene Richtungen"), this));
     top->addWidget(count_);
     v->addLayout(top);
     v->addWidget(new QLabel(
-        text("Die Messungen werden ab 4 Richtungen und nur bei der Abstrahlrichtung \"nach "
-             "vorne\" verwendet, die 5°-Schritte außerhalb der 30°-Ringe nur bei 19 Richtungen."),
+        fromUtf8(
+            "Die Messungen werden ab 4 Richtungen und nur bei der Abstrahlrichtung \"nach "
+            "vorne\" verwendet, die 5°-Schritte außerhalb der 30°-Ringe nur bei 19 Richtungen."),
         this));
 
     auto* body = new QHBoxLayout;
@@ -196,7 +194,7 @@ void DirectionsPage::showPlot(const TRicht& r, const TAnzOption& axes) {
 ChartContent directionalLevelsChart(const TRicht& r, const TAnzOption& axes) {
     ChartContent chart;
     chart.title =
-        toLatin1(text("Gemessene Richtungsfrequenzgänge")); // Latin-1 like all chart texts
+        toLatin1(fromUtf8("Gemessene Richtungsfrequenzgänge")); // Latin-1 like all chart texts
     chart.x = {axes.Afmin, axes.Afmax, true, "f [Hz]"};
     chart.y = {axes.dBmin, axes.dBmax, false, "Pegel [dB]"};
     const int n = countPoints(r.fgangf);

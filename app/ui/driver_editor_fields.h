@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/records.h"
+#include "model/units.h"
 
 class QWidget;
 
@@ -49,12 +50,6 @@ inline RecordField fieldOf(double TSchallwand::*m) {
 // The number typed in `text` ("," or "." as decimal separator, anything after the number
 // ignored); nothing when it holds no digit or reads as infinite.
 std::optional<double> readEntryNumber(const QString& text);
-
-// Unit factors: entry value = stored SI value * factor.
-inline constexpr double kLitresPerCubicMetre = 1000.0;
-inline constexpr double kMilliPerUnit = 1000.0;        // mH per H, mm per m, g per kg
-inline constexpr double kCentiPerUnit = 100.0;         // cm per m
-inline constexpr double kSquareCmPerSquareM = 10000.0; // cm² per m²
 
 class NumberEntries {
 public:

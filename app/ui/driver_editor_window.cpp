@@ -28,10 +28,6 @@ namespace sonora::ui {
 
 namespace {
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 // The category list of the bit set TChassis::typ, bit n = entry n.
 const char* const kCategories[] = {
     "unbekannt",       "Breitbänder",         "Tieftöner",
@@ -67,7 +63,7 @@ const DerivedRow kDerivedRows[] = {
     {"Qec", "Qec", &TChassis::Qec, 1.0, ""},
     {"Qmc", "Qmc", &TChassis::Qmc, 1.0, ""},
     {"Qtc", "Qtc", &TChassis::Qtc, 1.0, ""},
-    {"Cms", "Cms", &TChassis::Cms, 1e6, " µF"},
+    {"Cms", "Cms", &TChassis::Cms, kMicroPerUnit, " µF"},
     {"Lms", "Lms", &TChassis::Lms, kMilliPerUnit, " mH"},
     {"Rms", "Rms", &TChassis::Rms, 1.0, " Ohm"},
     {"Vab", "Vab", &TChassis::Vab, kLitresPerCubicMetre, " Liter"},
@@ -88,7 +84,7 @@ public:
 
     NumberField* add(const char* name, const char* caption, RecordField field, double factor,
                      double fallback) {
-        const QString label = text(caption);
+        const QString label = fromUtf8(caption);
         NumberField* f = entries_.add(page_, name, label, field, factor, fallback);
         place(new QLabel(label, page_), f);
         return f;
@@ -154,11 +150,11 @@ QWidget* sliderWithCaptions(QWidget* page, QSlider* slider) {
     v->setContentsMargins(0, 0, 0, 0);
     v->addWidget(slider);
     auto* captions = new QHBoxLayout;
-    captions->addWidget(new QLabel(text("keine Wolle"), box));
+    captions->addWidget(new QLabel(fromUtf8("keine Wolle"), box));
     captions->addStretch();
-    captions->addWidget(new QLabel(text("locker gefüllt"), box));
+    captions->addWidget(new QLabel(fromUtf8("locker gefüllt"), box));
     captions->addStretch();
-    captions->addWidget(new QLabel(text("stark gestopft"), box));
+    captions->addWidget(new QLabel(fromUtf8("stark gestopft"), box));
     v->addLayout(captions);
     return box;
 }
@@ -172,20 +168,20 @@ DriverEditor::DriverEditor(Workspace& workspace, int driver, UserPrompt& prompt,
       schallwand_(workspace.project().schallwand[driver]) {
     setObjectName(QStringLiteral("driverEditor"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(text("Chassis %1 editieren").arg(driver + 1));
+    setWindowTitle(fromUtf8("Chassis %1 editieren").arg(driver + 1));
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
-    pages_->addTab(buildIdentityPage(), text("Chassis"));
-    pages_->addTab(scrolled(buildParameterPage()), text("Parameter"));
-    pages_->addTab(scrolled(buildEnclosurePage()), text("Gehäuse"));
-    pages_->addTab(scrolled(buildBafflePage()), text("Schallwand"));
-    pages_->addTab(buildFrequencyPage(), text("Frequenzgang"));
-    pages_->addTab(buildImpedancePage(), text("Impedanzgang"));
+    pages_->addTab(buildIdentityPage(), fromUtf8("Chassis"));
+    pages_->addTab(scrolled(buildParameterPage()), fromUtf8("Parameter"));
+    pages_->addTab(scrolled(buildEnclosurePage()), fromUtf8("Gehäuse"));
+    pages_->addTab(scrolled(buildBafflePage()), fromUtf8("Schallwand"));
+    pages_->addTab(buildFrequencyPage(), fromUtf8("Frequenzgang"));
+    pages_->addTab(buildImpedancePage(), fromUtf8("Impedanzgang"));
     directions_ = new DirectionsPage;
     connect(directions_, &DirectionsPage::edited, this, [this] { refreshLive(); });
-    pages_->addTab(directions_, text("F-Gang Richtungen"));
+    pages_->addTab(directions_, fromUtf8("F-Gang Richtungen"));
     pages_->addTab(scrolled(buildInformativePage()),
-                   text(" Daten ohne Einfluß auf Berechnung - nur informativ "));
+                   fromUtf8(" Daten ohne Einfluß auf Berechnung - nur informativ "));
     layout->addWidget(pages_);
     layout->addWidget(buildButtons());
     for (NumberField* f : findChildren<NumberField*>()) {
@@ -203,36 +199,36 @@ QWidget* DriverEditor::buildIdentityPage() {
     name_ = new QLineEdit(page);
     name_->setObjectName(QStringLiteral("name"));
     name_->setMaxLength(static_cast<int>(decltype(TChassis::name)::kCapacity));
-    grid->addWidget(new QLabel(text("Bezeichnung"), page), row, 0);
+    grid->addWidget(new QLabel(fromUtf8("Bezeichnung"), page), row, 0);
     grid->addWidget(name_, row++, 1);
     comment_ = new QLineEdit(page);
     comment_->setObjectName(QStringLiteral("comment"));
     comment_->setMaxLength(static_cast<int>(decltype(TChassis::comment)::kCapacity));
-    grid->addWidget(new QLabel(text("Kommentar"), page), row, 0);
+    grid->addWidget(new QLabel(fromUtf8("Kommentar"), page), row, 0);
     grid->addWidget(comment_, row++, 1);
     special_ = new QComboBox(page);
     special_->setObjectName(QStringLiteral("special"));
-    special_->addItem(text("normales Chassis"), 0);
-    special_->addItem(text("Voltmeter (Pegel bei 2,83 V)"), kSpecialVoltmeter);
-    special_->addItem(text("Amperemeter (Pegel bei 1 A)"), kSpecialAmmeter);
-    grid->addWidget(new QLabel(text("Art"), page), row, 0);
+    special_->addItem(fromUtf8("normales Chassis"), 0);
+    special_->addItem(fromUtf8("Voltmeter (Pegel bei 2,83 V)"), kSpecialVoltmeter);
+    special_->addItem(fromUtf8("Amperemeter (Pegel bei 1 A)"), kSpecialAmmeter);
+    grid->addWidget(new QLabel(fromUtf8("Art"), page), row, 0);
     grid->addWidget(special_, row++, 1);
     membrane_ = new QComboBox(page);
     membrane_->setObjectName(QStringLiteral("membranform"));
-    membrane_->addItems({text("Kalotte"), text("Konus"), text("Waveguide")});
-    grid->addWidget(new QLabel(text("Membranform"), page), row, 0);
+    membrane_->addItems({fromUtf8("Kalotte"), fromUtf8("Konus"), fromUtf8("Waveguide")});
+    grid->addWidget(new QLabel(fromUtf8("Membranform"), page), row, 0);
     grid->addWidget(membrane_, row++, 1);
-    closedRear_ = new QCheckBox(text("rückseitig geschlossen (z. B. HT-Kalotten)"), page);
+    closedRear_ = new QCheckBox(fromUtf8("rückseitig geschlossen (z. B. HT-Kalotten)"), page);
     closedRear_->setObjectName(QStringLiteral("HintenGeschlossen"));
     grid->addWidget(closedRear_, row++, 1);
     categories_ = new QListWidget(page);
     categories_->setObjectName(QStringLiteral("categories"));
     for (const char* c : kCategories) {
-        auto* item = new QListWidgetItem(text(c), categories_);
+        auto* item = new QListWidgetItem(fromUtf8(c), categories_);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    grid->addWidget(new QLabel(text("Kategorien"), page), row, 0, Qt::AlignTop);
+    grid->addWidget(new QLabel(fromUtf8("Kategorien"), page), row, 0, Qt::AlignTop);
     grid->addWidget(categories_, row++, 1);
     connect(special_, &QComboBox::currentIndexChanged, this, [this] { refreshLive(); });
     connect(closedRear_, &QCheckBox::toggled, this, [this](bool on) {
@@ -263,7 +259,7 @@ QWidget* DriverEditor::buildParameterPage() {
     c("seo", "akustisches Zentrum hinter Schallwand [mm]", &TChassis::seo, kMilliPerUnit);
     v->addLayout(g.layout());
 
-    auto* coil = new QGroupBox(text("Schwingspule"), page);
+    auto* coil = new QGroupBox(fromUtf8("Schwingspule"), page);
     auto* coilLayout = new QVBoxLayout(coil);
     EntryGrid cg(coil, entries_);
     const auto cc = [&](const char* name, const char* caption, double TChassis::*m, double factor) {
@@ -276,13 +272,13 @@ QWidget* DriverEditor::buildParameterPage() {
     cc("Re3", "Re3 [Ohm]", &TChassis::Re3, 1.0);
     cc("Le3", "Le3 [mH]", &TChassis::Le3, kMilliPerUnit);
     coilLayout->addLayout(cg.layout());
-    fit_ = new QPushButton(text("Re.. und Le.. aus Impedanzgang errechnen"), coil);
+    fit_ = new QPushButton(fromUtf8("Re.. und Le.. aus Impedanzgang errechnen"), coil);
     fit_->setObjectName(QStringLiteral("fitVoiceCoil"));
     connect(fit_, &QPushButton::clicked, this, [this] { fitVoiceCoil(); });
     coilLayout->addWidget(fit_, 0, Qt::AlignLeft);
     v->addWidget(coil);
 
-    auto* derived = new QGroupBox(text("errechnete Werte (im Gehäuse)"), page);
+    auto* derived = new QGroupBox(fromUtf8("errechnete Werte (im Gehäuse)"), page);
     auto* dg = new QGridLayout(derived);
     constexpr int kDerivedColumns = 4;
     int k = 0;
@@ -290,7 +286,7 @@ QWidget* DriverEditor::buildParameterPage() {
         auto* value = new QLabel(derived);
         value->setObjectName(QStringLiteral("derived_") + QString::fromLatin1(r.name));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        dg->addWidget(new QLabel(text(r.caption), derived), k / kDerivedColumns,
+        dg->addWidget(new QLabel(fromUtf8(r.caption), derived), k / kDerivedColumns,
                       2 * (k % kDerivedColumns));
         dg->addWidget(value, k / kDerivedColumns, 2 * (k % kDerivedColumns) + 1);
         derived_.emplace_back(QString::fromLatin1(r.name), value);
@@ -308,9 +304,9 @@ QWidget* DriverEditor::buildEnclosurePage() {
     einbauTyp_ = new QComboBox(page);
     einbauTyp_->setObjectName(QStringLiteral("einbauTyp"));
     for (const char* kind : kEinbauKinds) {
-        einbauTyp_->addItem(text(kind));
+        einbauTyp_->addItem(fromUtf8(kind));
     }
-    top->addWidget(new QLabel(text("Gehäuseart"), page));
+    top->addWidget(new QLabel(fromUtf8("Gehäuseart"), page));
     top->addWidget(einbauTyp_);
     top->addStretch();
     v->addLayout(top);
@@ -325,7 +321,7 @@ QWidget* DriverEditor::buildEnclosurePage() {
     e("fbf", "Abstimmfrequenz Vorkammer fbf [Hz]", &TEinbau::fbf);
     v->addLayout(g.layout());
 
-    auto* damping = new QGroupBox(text("Bedämpfung"), page);
+    auto* damping = new QGroupBox(fromUtf8("Bedämpfung"), page);
     auto* dl = new QGridLayout(damping);
     bedv_ = dampingSlider(damping, "Bedv");
     bedc_ = dampingSlider(damping, "Bedc");
@@ -341,16 +337,16 @@ QWidget* DriverEditor::buildEnclosurePage() {
     };
     int row = 0;
     for (const auto& [caption, slider] : sliders) {
-        dl->addWidget(new QLabel(text(caption), damping), row, 0);
+        dl->addWidget(new QLabel(fromUtf8(caption), damping), row, 0);
         dl->addWidget(sliderWithCaptions(damping, slider), row++, 1);
         connect(slider, &QSlider::valueChanged, this, [this] { refreshLive(); });
     }
     v->addWidget(damping);
 
-    explicitLosses_ = new QCheckBox(text("Luftlast und Güten explizit eingeben"), page);
+    explicitLosses_ = new QCheckBox(fromUtf8("Luftlast und Güten explizit eingeben"), page);
     explicitLosses_->setObjectName(QStringLiteral("mbQExpl"));
     v->addWidget(explicitLosses_);
-    auto* losses = new QGroupBox(text("Verlust- und Lastfaktoren"), page);
+    auto* losses = new QGroupBox(fromUtf8("Verlust- und Lastfaktoren"), page);
     auto* ll = new QVBoxLayout(losses);
     EntryGrid lg(losses, entries_);
     const auto l = [&](const char* name, const char* caption, double TEinbau::*m) {
@@ -394,12 +390,12 @@ QWidget* DriverEditor::buildBafflePage() {
     s("swdr", "Durchmesser Reflexöffnung [cm]", &TSchallwand::swdr);
     left->addLayout(g.layout());
 
-    auto* edges = new QGroupBox(text("Beugung an der Kante"), page);
+    auto* edges = new QGroupBox(fromUtf8("Beugung an der Kante"), page);
     auto* el = new QHBoxLayout(edges);
-    edgeLeft_ = new QCheckBox(text("links"), edges);
-    edgeRight_ = new QCheckBox(text("rechts"), edges);
-    edgeTop_ = new QCheckBox(text("oben"), edges);
-    edgeBottom_ = new QCheckBox(text("unten"), edges);
+    edgeLeft_ = new QCheckBox(fromUtf8("links"), edges);
+    edgeRight_ = new QCheckBox(fromUtf8("rechts"), edges);
+    edgeTop_ = new QCheckBox(fromUtf8("oben"), edges);
+    edgeBottom_ = new QCheckBox(fromUtf8("unten"), edges);
     for (QCheckBox* b : {edgeLeft_, edgeRight_, edgeTop_, edgeBottom_}) {
         el->addWidget(b);
         connect(b, &QCheckBox::toggled, this, [this] { refreshLive(); });
@@ -410,23 +406,23 @@ QWidget* DriverEditor::buildBafflePage() {
     direction_ = new QComboBox(page);
     direction_->setObjectName(QStringLiteral("direction"));
     for (const char* d : kDirections) {
-        direction_->addItem(text(d));
+        direction_->addItem(fromUtf8(d));
     }
     directionRear_ = new QComboBox(page);
     directionRear_->setObjectName(QStringLiteral("directionr"));
     directionRear_->addItems(
-        {text("gleiche Richtung wie Chassis"), text("entgegengesetzt von Chassis")});
-    dirs->addWidget(new QLabel(text("Abstrahlrichtung"), page), 0, 0);
+        {fromUtf8("gleiche Richtung wie Chassis"), fromUtf8("entgegengesetzt von Chassis")});
+    dirs->addWidget(new QLabel(fromUtf8("Abstrahlrichtung"), page), 0, 0);
     dirs->addWidget(direction_, 0, 1);
-    dirs->addWidget(new QLabel(text("Schall der Membranrückseite"), page), 1, 0);
+    dirs->addWidget(new QLabel(fromUtf8("Schall der Membranrückseite"), page), 1, 0);
     dirs->addWidget(directionRear_, 1, 1);
     left->addLayout(dirs);
-    sharedCabinet_ = new QCheckBox(text("gem. Außengehäuse"), page);
+    sharedCabinet_ = new QCheckBox(fromUtf8("gem. Außengehäuse"), page);
     sharedCabinet_->setObjectName(QStringLiteral("usegemgeh"));
     left->addWidget(sharedCabinet_);
 
     auto* positions =
-        new QGroupBox(text("Position der Schallaustrittsöffnungen im Raum [cm]"), page);
+        new QGroupBox(fromUtf8("Position der Schallaustrittsöffnungen im Raum [cm]"), page);
     auto* pl = new QVBoxLayout(positions);
     EntryGrid pg(positions, entries_, 3);
     const auto p = [&](const char* name, const char* caption, double TSchallwand::*m) {
@@ -452,11 +448,11 @@ QWidget* DriverEditor::buildFrequencyPage() {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
     auto* switches = new QHBoxLayout;
-    useA_ = new QCheckBox(text("Frequenzgang verwenden"), page);
+    useA_ = new QCheckBox(fromUtf8("Frequenzgang verwenden"), page);
     useA_->setObjectName(QStringLiteral("useFGangA"));
-    useAP_ = new QCheckBox(text("Phase verwenden"), page);
+    useAP_ = new QCheckBox(fromUtf8("Phase verwenden"), page);
     useAP_->setObjectName(QStringLiteral("useFGangAP"));
-    useA2fs_ = new QCheckBox(text("erst ab ca. 2·fc verwenden"), page);
+    useA2fs_ = new QCheckBox(fromUtf8("erst ab ca. 2·fc verwenden"), page);
     useA2fs_->setObjectName(QStringLiteral("useFGangA2fs"));
     switches->addWidget(useA_);
     switches->addWidget(useAP_);
@@ -467,17 +463,17 @@ QWidget* DriverEditor::buildFrequencyPage() {
     measuredOn_ = new QComboBox(page);
     measuredOn_->setObjectName(QStringLiteral("fgang_which"));
     for (const char* m : kMeasuredOn) {
-        measuredOn_->addItem(text(m));
+        measuredOn_->addItem(fromUtf8(m));
     }
-    which->addWidget(new QLabel(text("Die Messung des Frequenzgangs bezieht sich auf"), page));
+    which->addWidget(new QLabel(fromUtf8("Die Messung des Frequenzgangs bezieht sich auf"), page));
     which->addWidget(measuredOn_);
     which->addStretch();
     v->addLayout(which);
 
     auto* body = new QHBoxLayout;
-    tables_[static_cast<int>(CurveKind::Level)] = new CurveTable(text("Pegel [dB]"), 1.0, page);
+    tables_[static_cast<int>(CurveKind::Level)] = new CurveTable(fromUtf8("Pegel [dB]"), 1.0, page);
     tables_[static_cast<int>(CurveKind::Phase)] =
-        new CurveTable(text("Phase [Grad]"), kDegreesPerRadian, page);
+        new CurveTable(fromUtf8("Phase [Grad]"), kDegreesPerRadian, page);
     tables_[static_cast<int>(CurveKind::Level)]->setObjectName(QStringLiteral("levelTable"));
     tables_[static_cast<int>(CurveKind::Phase)]->setObjectName(QStringLiteral("phaseTable"));
     body->addWidget(tables_[static_cast<int>(CurveKind::Level)], 1);
@@ -487,9 +483,9 @@ QWidget* DriverEditor::buildFrequencyPage() {
     v->addLayout(body, 1);
 
     auto* buttons = new QHBoxLayout;
-    auto* import = new QPushButton(text("Import aus Textdatei ..."), page);
+    auto* import = new QPushButton(fromUtf8("Import aus Textdatei ..."), page);
     import->setObjectName(QStringLiteral("importFrequency"));
-    auto* level = new QPushButton(text("Pegel ändern ..."), page);
+    auto* level = new QPushButton(fromUtf8("Pegel ändern ..."), page);
     level->setObjectName(QStringLiteral("changeLevel"));
     buttons->addWidget(import);
     buttons->addWidget(level);
@@ -508,9 +504,9 @@ QWidget* DriverEditor::buildImpedancePage() {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
     auto* switches = new QHBoxLayout;
-    useI_ = new QCheckBox(text("Impedanzgang verwenden"), page);
+    useI_ = new QCheckBox(fromUtf8("Impedanzgang verwenden"), page);
     useI_->setObjectName(QStringLiteral("useFGangI"));
-    useIP_ = new QCheckBox(text("Impedanzphase verwenden"), page);
+    useIP_ = new QCheckBox(fromUtf8("Impedanzphase verwenden"), page);
     useIP_->setObjectName(QStringLiteral("useFGangIP"));
     switches->addWidget(useI_);
     switches->addWidget(useIP_);
@@ -520,8 +516,8 @@ QWidget* DriverEditor::buildImpedancePage() {
     auto* body = new QHBoxLayout;
     auto*& z = tables_[static_cast<int>(CurveKind::Impedance)];
     auto*& zp = tables_[static_cast<int>(CurveKind::ImpedancePhase)];
-    z = new CurveTable(text("Z [Ohm]"), 1.0, page);
-    zp = new CurveTable(text("Phase [Grad]"), kDegreesPerRadian, page);
+    z = new CurveTable(fromUtf8("Z [Ohm]"), 1.0, page);
+    zp = new CurveTable(fromUtf8("Phase [Grad]"), kDegreesPerRadian, page);
     z->setObjectName(QStringLiteral("impedanceTable"));
     zp->setObjectName(QStringLiteral("impedancePhaseTable"));
     body->addWidget(z, 1);
@@ -531,9 +527,9 @@ QWidget* DriverEditor::buildImpedancePage() {
     v->addLayout(body, 1);
 
     auto* buttons = new QHBoxLayout;
-    auto* import = new QPushButton(text("Import aus Textdatei ..."), page);
+    auto* import = new QPushButton(fromUtf8("Import aus Textdatei ..."), page);
     import->setObjectName(QStringLiteral("importImpedance"));
-    auto* lim = new QPushButton(text("Import aus Lim-Datei ..."), page);
+    auto* lim = new QPushButton(fromUtf8("Import aus Lim-Datei ..."), page);
     lim->setObjectName(QStringLiteral("importLim"));
     buttons->addWidget(import);
     buttons->addWidget(lim);
@@ -558,7 +554,7 @@ QWidget* DriverEditor::buildInformativePage() {
         auto* edit = new QLineEdit(page);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setMaxLength(static_cast<int>(capacity));
-        g.place(new QLabel(text(caption), page), edit);
+        g.place(new QLabel(fromUtf8(caption), page), edit);
         return edit;
     };
     c("_PNorm", "Nennbelastbarkeit [W]", &TChassis::_PNorm);
@@ -589,13 +585,13 @@ QWidget* DriverEditor::buildButtons() {
     auto* row = new QWidget(this);
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
-    auto* load = new QPushButton(text("Chassis laden ..."), row);
+    auto* load = new QPushButton(fromUtf8("Chassis laden ..."), row);
     load->setObjectName(QStringLiteral("loadDriver"));
-    auto* save = new QPushButton(text("Chassis speichern ..."), row);
+    auto* save = new QPushButton(fromUtf8("Chassis speichern ..."), row);
     save->setObjectName(QStringLiteral("saveDriver"));
-    apply_ = new QPushButton(text("&Übernehmen"), row);
-    ok_ = new QPushButton(text("&Ok"), row);
-    cancel_ = new QPushButton(text("&Abbruch"), row);
+    apply_ = new QPushButton(fromUtf8("&Übernehmen"), row);
+    ok_ = new QPushButton(fromUtf8("&Ok"), row);
+    cancel_ = new QPushButton(fromUtf8("&Abbruch"), row);
     h->addWidget(load);
     h->addWidget(save);
     h->addStretch();
@@ -632,7 +628,7 @@ void DriverEditor::showDerived(const TChassis& c) {
     for (const DerivedRow& r : kDerivedRows) {
         if (QLabel* label = derivedValue(r.name)) {
             label->setText(fromLatin1(compactNumberText(kDerivedWidth, c.*r.field * r.factor)) +
-                           text(r.unit));
+                           fromUtf8(r.unit));
         }
     }
 }

@@ -34,10 +34,6 @@ namespace {
 // One entry per editor kind at most.
 constexpr int kMaxWindowEntries = 5;
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 const char kQuickGuide[] =
     "Kurzanleitung\n\n"
     "1. Unter \u201eBearbeiten \u2192 Projekteigenschaften\u201c legen Sie die Zahl der "
@@ -75,14 +71,14 @@ void openWindowModal(QDialog* dialog) {
 // ---- building
 
 void MainWindow::buildCommandMenus() {
-    QMenu* edit = menuBar()->addMenu(text("&Bearbeiten"));
-    undoAction_ = edit->addAction(text("Rückgängig"), this, [this] { workspace_->undo(); });
+    QMenu* edit = menuBar()->addMenu(fromUtf8("&Bearbeiten"));
+    undoAction_ = edit->addAction(fromUtf8("Rückgängig"), this, [this] { workspace_->undo(); });
     undoAction_->setObjectName(QStringLiteral("undo"));
     undoAction_->setShortcut(QKeySequence::Undo);
     undoAction_->setEnabled(false);
     edit->addSeparator();
     const auto editAction = [&](const char* caption, const char* name, auto slot) {
-        QAction* a = edit->addAction(text(caption), this, slot);
+        QAction* a = edit->addAction(fromUtf8(caption), this, slot);
         a->setObjectName(QString::fromLatin1(name));
         editActions_.push_back(a);
         return a;
@@ -94,12 +90,12 @@ void MainWindow::buildCommandMenus() {
     editAction("Chassis kopieren ...", "driverCopy", [this] { openDriverCopy(); });
     editAction("gemeinsames Außengehäuse", "sharedCabinet", [this] { openSharedCabinetEditor(); });
     edit->addSeparator();
-    QAction* visualisation = edit->addAction(text("Gehäusevisualisierung ..."), this,
+    QAction* visualisation = edit->addAction(fromUtf8("Gehäusevisualisierung ..."), this,
                                              [this] { chooseVisualisationProgram(); });
     visualisation->setObjectName(QStringLiteral("visualisation"));
 
     // The drivers: one entry per driver slot, shown below nChassis.
-    driverMenu_ = menuBar()->addMenu(text("&Chassis"));
+    driverMenu_ = menuBar()->addMenu(fromUtf8("&Chassis"));
     driverMenu_->setObjectName(QStringLiteral("driverMenu"));
     for (int n = 0; n < kMaxChassis; ++n) {
         QAction* a = driverMenu_->addAction(QString(), this, [this, n] { openDriverEditor(n); });
@@ -108,31 +104,31 @@ void MainWindow::buildCommandMenus() {
 
     // One menu per amplifier output, shown below nAmps.
     for (int amp = 0; amp < kMaxAmps; ++amp) {
-        QMenu* m = menuBar()->addMenu(text("Verstärker &") + QString::number(amp + 1));
+        QMenu* m = menuBar()->addMenu(fromUtf8("Verstärker &") + QString::number(amp + 1));
         m->setObjectName(QStringLiteral("ampMenu%1").arg(amp + 1));
-        m->addAction(text("Passive Weiche editieren"), this,
+        m->addAction(fromUtf8("Passive Weiche editieren"), this,
                      [this, amp] { openCrossoverEditor(amp); });
-        m->addAction(text("Aktive Filter editieren"), this,
+        m->addAction(fromUtf8("Aktive Filter editieren"), this,
                      [this, amp] { openActiveFilterEditor(amp); });
         m->menuAction()->setVisible(amp == 0);
         ampMenus_.push_back(m);
     }
 
-    QMenu* reference = menuBar()->addMenu(text("&Referenz"));
-    rememberAction_ = reference->addAction(text("Projekt als Referenz merken"), this,
+    QMenu* reference = menuBar()->addMenu(fromUtf8("&Referenz"));
+    rememberAction_ = reference->addAction(fromUtf8("Projekt als Referenz merken"), this,
                                            [this] { workspace_->rememberReference(); });
-    restoreAction_ = reference->addAction(text("Referenzprojekt wiederherstellen"), this,
+    restoreAction_ = reference->addAction(fromUtf8("Referenzprojekt wiederherstellen"), this,
                                           [this] { workspace_->restoreReference(); });
-    swapAction_ = reference->addAction(text("Referenzprojekt mit aktuellem Projekt tauschen"), this,
-                                       [this] { workspace_->swapWithReference(); });
-    deleteAction_ = reference->addAction(text("Referenzprojekt löschen"), this,
+    swapAction_ = reference->addAction(fromUtf8("Referenzprojekt mit aktuellem Projekt tauschen"),
+                                       this, [this] { workspace_->swapWithReference(); });
+    deleteAction_ = reference->addAction(fromUtf8("Referenzprojekt löschen"), this,
                                          [this] { workspace_->deleteReference(); });
     for (QAction* a : {restoreAction_, swapAction_, deleteAction_}) {
         a->setEnabled(false);
     }
 
     // The open editors, while there are any.
-    windowMenu_ = menuBar()->addMenu(text("&Fenster"));
+    windowMenu_ = menuBar()->addMenu(fromUtf8("&Fenster"));
     windowMenu_->setObjectName(QStringLiteral("windowMenu"));
     for (int k = 0; k < kMaxWindowEntries; ++k) {
         QAction* a = windowMenu_->addAction(QString());
@@ -145,13 +141,13 @@ void MainWindow::buildCommandMenus() {
     // The tool windows on the last result ("toolsMenu" may already hold others' entries).
     QMenu* tools = menuBar()->findChild<QMenu*>(QStringLiteral("toolsMenu"));
     if (tools == nullptr) {
-        tools = menuBar()->addMenu(text("E&xtras"));
+        tools = menuBar()->addMenu(fromUtf8("E&xtras"));
         tools->setObjectName(QStringLiteral("toolsMenu"));
     }
     const auto resultCopy = [this] { return bridge_->form().result.get(); };
     const auto project = [this]() -> const TProjekt& { return workspace_->project(); };
     tools
-        ->addAction(text("Trennfrequenzbestimmung ..."), this,
+        ->addAction(fromUtf8("Trennfrequenzbestimmung ..."), this,
                     [this, resultCopy] {
                         if (workspace_->mayOpenCrossingFinder()) {
                             auto* w = showCrossoverFinder(this, workspace_->project(), resultCopy);
@@ -162,7 +158,7 @@ void MainWindow::buildCommandMenus() {
         ->setObjectName(QStringLiteral("crossoverFinder"));
     tools
         ->addAction(
-            text("Vergleichsfrequenzgänge ..."), this,
+            fromUtf8("Vergleichsfrequenzgänge ..."), this,
             [this, project] {
                 showComparisonCurvesWindow(
                     this, project,
@@ -173,7 +169,7 @@ void MainWindow::buildCommandMenus() {
             })
         ->setObjectName(QStringLiteral("comparisonCurves"));
     tools
-        ->addAction(text("Nahfeld ..."), this,
+        ->addAction(fromUtf8("Nahfeld ..."), this,
                     [this, project, resultCopy] {
                         auto* w = showNearFieldWindow(this, project, resultCopy);
                         connect(bridge_.get(), &CalcBridge::resultsArrived, w,
@@ -181,11 +177,11 @@ void MainWindow::buildCommandMenus() {
                     })
         ->setObjectName(QStringLiteral("nearField"));
     // Not an editing command: while the optimizer is open this brings its window to the front.
-    tools->addAction(text("Optimierer ..."), this, [this] { openOptimizer(); })
+    tools->addAction(fromUtf8("Optimierer ..."), this, [this] { openOptimizer(); })
         ->setObjectName(QStringLiteral("optimizer"));
     // A Monte-Carlo run on a copy of the project taken at its start.
     tools
-        ->addAction(text("Toleranzanalyse ..."), this,
+        ->addAction(fromUtf8("Toleranzanalyse ..."), this,
                     [this, project] {
                         ToleranceConnections c;
                         c.project = project;
@@ -199,7 +195,7 @@ void MainWindow::buildCommandMenus() {
         ->setObjectName(QStringLiteral("tolerance"));
     // Independent calculations that never touch the project.
     tools
-        ->addAction(text("Hilfsberechnungen ..."), this,
+        ->addAction(fromUtf8("Hilfsberechnungen ..."), this,
                     [this] {
                         showCalculatorsWindow(
                             this, fromUtf8(workspace_->environment().folders.drivers), *prompt_);
@@ -207,7 +203,7 @@ void MainWindow::buildCommandMenus() {
         ->setObjectName(QStringLiteral("calculators"));
     tools->addSeparator();
     tools
-        ->addAction(text("Verzeichnisse ..."), this,
+        ->addAction(fromUtf8("Verzeichnisse ..."), this,
                     [this] {
                         // The start-up's folders again: the program folder and the per-user data
                         // folder.
@@ -224,14 +220,14 @@ void MainWindow::buildCommandMenus() {
         ->setObjectName(QStringLiteral("folders"));
     tools
         ->addAction(
-            text("Pfade anzeigen"), this,
+            fromUtf8("Pfade anzeigen"), this,
             [this] { prompt_->showMessage(pathsListing(workspace_->environment().folders)); })
         ->setObjectName(QStringLiteral("paths"));
 
-    QMenu* help = menuBar()->addMenu(text("&Hilfe"));
-    help->addAction(text("Kurzanleitung"), this, [this] { showQuickGuide(); });
+    QMenu* help = menuBar()->addMenu(fromUtf8("&Hilfe"));
+    help->addAction(fromUtf8("Kurzanleitung"), this, [this] { showQuickGuide(); });
     help->addAction(
-            text("Thread-Monitor ..."), this,
+            fromUtf8("Thread-Monitor ..."), this,
             [this] {
                 showThreadMonitor(this, [this] {
                     const auto* o =
@@ -335,7 +331,7 @@ void MainWindow::openDriverCopy() {
 }
 
 void MainWindow::chooseVisualisationProgram() {
-    const QString program = openFileName(this, text("Visualisierungsprogramm auswählen ..."),
+    const QString program = openFileName(this, fromUtf8("Visualisierungsprogramm auswählen ..."),
                                          fromUtf8(options_.paths.programFolder));
     if (!program.isEmpty()) {
         workspace_->startCabinetVisualisation(toUtf8(program));
@@ -345,7 +341,7 @@ void MainWindow::chooseVisualisationProgram() {
 void MainWindow::showQuickGuide() {
     QMessageBox* box = findChild<QMessageBox*>(QStringLiteral("quickGuide"));
     if (box == nullptr) {
-        box = new QMessageBox(QMessageBox::Information, promptCaption(), text(kQuickGuide),
+        box = new QMessageBox(QMessageBox::Information, promptCaption(), fromUtf8(kQuickGuide),
                               QMessageBox::Ok, this);
         germanButtons(box);
         box->setObjectName(QStringLiteral("quickGuide"));

@@ -42,10 +42,6 @@ namespace {
 constexpr int kDesignedWidth = 1100; // pixels, the window's size when no geometry is restored
 constexpr int kDesignedHeight = 800;
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 } // namespace
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
@@ -194,11 +190,11 @@ void MainWindow::buildTabs() {
     drvLayout->addWidget(chassisStack_, 1);
     tabs_->addTab(drivers, QStringLiteral("Chassis"));
 
-    tabs_->addTab(chartPage(ChartKind::Phase), utf8("Phasengänge"));
+    tabs_->addTab(chartPage(ChartKind::Phase), fromUtf8("Phasengänge"));
     tabs_->addTab(chartPage(ChartKind::MaxVoltage), QStringLiteral("Max. Spannung"));
     tabs_->addTab(chartPage(ChartKind::MaxLevel), QStringLiteral("Max. Pegel"));
     tabs_->addTab(chartPage(ChartKind::DriverVoltages), QStringLiteral("Spannung Chassis"));
-    tabs_->addTab(chartPage(ChartKind::DirectivityIndex), utf8("Bündelungsmaß"));
+    tabs_->addTab(chartPage(ChartKind::DirectivityIndex), fromUtf8("Bündelungsmaß"));
     tabs_->addTab(chartPage(ChartKind::ElectricalPhase), QStringLiteral("Elektr. Phase"));
     tabs_->addTab(chartPage(ChartKind::GroupDelay), QStringLiteral("Gruppenlaufzeit"));
 

@@ -38,10 +38,6 @@ constexpr int kPermille = 1000;       // full progress bar
 constexpr auto kReadyIdlePoll = 50ms; // after the finished notice: wait for the run's end
 constexpr int kGridRows = 3;          // lower limit, upper limit, level
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 // Every stage pending, so the start design is calculated from the project itself: the main
 // window's result may still show the last optimizer design when a run is started again.
 TCalcStruct allStagesPending() {
@@ -76,7 +72,7 @@ OptimizerDialog::OptimizerDialog(UserPrompt& prompt, OptimizerConnections connec
                                  QWidget* parent, TOptiThread::Options threadOptions)
     : QDialog(parent), prompt_(prompt), connections_(std::move(connections)), model_(prompt) {
     setObjectName(QString::fromLatin1(kOptimizerWindowName));
-    setWindowTitle(text("Sonora-Optimierer"));
+    setWindowTitle(fromUtf8("Sonora-Optimierer"));
     setModal(false);
 
     auto* layout = new QHBoxLayout(this);
@@ -84,8 +80,8 @@ OptimizerDialog::OptimizerDialog(UserPrompt& prompt, OptimizerConnections connec
     layout->addLayout(left, 3);
 
     auto* buttons = new QHBoxLayout;
-    start_ = new QPushButton(text("Optimierung starten "), this);
-    abort_ = new QPushButton(text("Optimierung abbrechen"), this);
+    start_ = new QPushButton(fromUtf8("Optimierung starten "), this);
+    abort_ = new QPushButton(fromUtf8("Optimierung abbrechen"), this);
     abort_->hide();
     buttons->addWidget(start_);
     buttons->addWidget(abort_);
@@ -97,7 +93,7 @@ OptimizerDialog::OptimizerDialog(UserPrompt& prompt, OptimizerConnections connec
     auto* memos = new QHBoxLayout;
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     const auto memo = [&](const char* caption, QPlainTextEdit*& edit) {
-        auto* box = new QGroupBox(text(caption), this);
+        auto* box = new QGroupBox(fromUtf8(caption), this);
         auto* l = new QVBoxLayout(box);
         edit = new QPlainTextEdit(box);
         edit->setReadOnly(true);
@@ -120,8 +116,9 @@ OptimizerDialog::OptimizerDialog(UserPrompt& prompt, OptimizerConnections connec
     left->addWidget(history_, 1);
 
     grid_ = new QTableWidget(kGridRows, 0, this);
-    grid_->setVerticalHeaderLabels({text(kWorkingRangeLowerTitle), text(kWorkingRangeUpperTitle),
-                                    text(kWorkingRangeLevelTitle)});
+    grid_->setVerticalHeaderLabels({fromUtf8(kWorkingRangeLowerTitle),
+                                    fromUtf8(kWorkingRangeUpperTitle),
+                                    fromUtf8(kWorkingRangeLevelTitle)});
     grid_->setMinimumHeight(grid_->horizontalHeader()->height() * (kGridRows + 2));
     left->addWidget(grid_);
 
@@ -175,7 +172,7 @@ OptimizerDialog::~OptimizerDialog() {
 }
 
 QWidget* OptimizerDialog::buildRating() {
-    auto* box = new QGroupBox(text("Bewertung"), this);
+    auto* box = new QGroupBox(fromUtf8("Bewertung"), this);
     auto* grid = new QGridLayout(box);
     struct Row {
         const char* caption;
@@ -200,7 +197,7 @@ QWidget* OptimizerDialog::buildRating() {
     int line = 0;
     for (int k = 0; k < kSliderCount; ++k, line += 2) {
         const Row& r = rows[k];
-        auto* caption = new QLabel(text(r.caption), box);
+        auto* caption = new QLabel(fromUtf8(r.caption), box);
         caption->setWordWrap(true);
         grid->addWidget(caption, line, 0, 2, 1);
         auto* s = new QSlider(Qt::Horizontal, box);
@@ -230,18 +227,18 @@ QWidget* OptimizerDialog::buildRating() {
                                          : Qt::AlignRight);
             }
         } else if (r.low != nullptr) {
-            grid->addWidget(new QLabel(text(r.low), box), line + 1, 1, Qt::AlignLeft);
-            grid->addWidget(new QLabel(text(r.high), box), line + 1, 3, Qt::AlignRight);
+            grid->addWidget(new QLabel(fromUtf8(r.low), box), line + 1, 1, Qt::AlignLeft);
+            grid->addWidget(new QLabel(fromUtf8(r.high), box), line + 1, 3, Qt::AlignRight);
         }
         if (k == kWorkingRange) {
             workingRangeWidgets_ = {caption, s, shown_[k], nullptr};
         }
         connect(s, &QSlider::valueChanged, this, &OptimizerDialog::refreshShownValues);
     }
-    tube_ = new QCheckBox(text("Röhrenverstärker"), box);
+    tube_ = new QCheckBox(fromUtf8("Röhrenverstärker"), box);
     grid->addWidget(tube_, line, 0, 1, 2);
     connect(tube_, &QCheckBox::toggled, this, &OptimizerDialog::refreshImpedanceLabels);
-    defaults_ = new QPushButton(text("Defaultwerte setzen"), box);
+    defaults_ = new QPushButton(fromUtf8("Defaultwerte setzen"), box);
     grid->addWidget(defaults_, line, 2, 1, 3);
     connect(defaults_, &QPushButton::clicked, this, [this] {
         RatingSliders s = ratingSliders();
@@ -257,14 +254,14 @@ QWidget* OptimizerDialog::buildRating() {
 }
 
 QWidget* OptimizerDialog::buildFixChoice() {
-    auto* box = new QGroupBox(text("Bauteile festlegen"), this);
+    auto* box = new QGroupBox(fromUtf8("Bauteile festlegen"), this);
     auto* layout = new QHBoxLayout(box);
     const auto group = [&](const char* const(&captions)[3], std::array<QRadioButton*, 3>& radios,
                            FixChoice& choice) {
         auto* column = new QVBoxLayout;
         layout->addLayout(column);
         for (int k = 0; k < 3; ++k) {
-            radios[k] = new QRadioButton(text(captions[k]), box);
+            radios[k] = new QRadioButton(fromUtf8(captions[k]), box);
             column->addWidget(radios[k]);
             connect(radios[k], &QRadioButton::toggled, this, [&choice, k](bool on) {
                 if (on) {

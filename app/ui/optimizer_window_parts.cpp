@@ -23,10 +23,6 @@ namespace sonora::ui {
 
 namespace {
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 constexpr double kFullWeight = 100;     // weights run 0..100
 constexpr double kDirectionStepDeg = 5; // one weight per 5°
 constexpr int kCentreIndex = 9;         // weight index of 0°
@@ -67,7 +63,7 @@ const char* const kHistoryCurveNames[5] = {"Note gesamt", "Frequenzgang", "Wirku
 
 WeightsPicture::WeightsPicture(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::PointingHandCursor);
-    setToolTip(text("Klicken: Frequenzganggewichtung einstellen"));
+    setToolTip(fromUtf8("Klicken: Frequenzganggewichtung einstellen"));
     weights_ = fgangWeightsFromSliders(WeightSliders{});
     setMinimumSize(kPictureWidth, kPictureHeight);
 }
@@ -90,10 +86,10 @@ void WeightsPicture::paintEvent(QPaintEvent*) {
     constexpr double kCaption = 18;
     const double rh = std::max(4.0, std::min(width() / 5.0, height() - 2 * kCaption));
     drawFan(p, QPointF(width() * 0.25, height() - kCaption - 2), rh, 90, weights_.horweight,
-            text("horizontal"));
+            fromUtf8("horizontal"));
     const double rv = std::max(4.0, std::min(width() / 5.0, height() / 2.0 - kCaption));
     drawFan(p, QPointF(width() * 0.6, height() / 2.0 - kCaption / 2), rv, 0, weights_.vertweight,
-            text("vertikal"));
+            fromUtf8("vertikal"));
 }
 
 void WeightsPicture::mouseReleaseEvent(QMouseEvent* event) {
@@ -105,7 +101,7 @@ void WeightsPicture::mouseReleaseEvent(QMouseEvent* event) {
 // ---- weights window
 
 WeightsWindow::WeightsWindow(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(text("Sonora-Optimierer Frequenzganggewichtung"));
+    setWindowTitle(fromUtf8("Sonora-Optimierer Frequenzganggewichtung"));
     setObjectName(QStringLiteral("weightsWindow"));
     auto* layout = new QVBoxLayout(this);
     picture_ = new WeightsPicture(this);
@@ -128,15 +124,15 @@ WeightsWindow::WeightsWindow(QWidget* parent) : QDialog(parent) {
     };
     for (int k = 0; k < 4; ++k) {
         const Row& r = rows[k];
-        grid->addWidget(new QLabel(text(r.caption), this), k, 0);
-        grid->addWidget(new QLabel(text(r.low), this), k, 1, Qt::AlignRight);
+        grid->addWidget(new QLabel(fromUtf8(r.caption), this), k, 0);
+        grid->addWidget(new QLabel(fromUtf8(r.low), this), k, 1, Qt::AlignRight);
         auto* s = new QSlider(Qt::Horizontal, this);
         s->setRange(r.min, r.max);
         s->setValue(r.start);
         s->setPageStep(1);
         s->setTickPosition(QSlider::TicksBelow);
         grid->addWidget(s, k, 2);
-        grid->addWidget(new QLabel(text(r.high), this), k, 3);
+        grid->addWidget(new QLabel(fromUtf8(r.high), this), k, 3);
         shown_[k] = new QLabel(this);
         shown_[k]->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-30,0°")));
         grid->addWidget(shown_[k], k, 4);
@@ -174,15 +170,15 @@ HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent) {
     const QColor colours[5] = {Qt::black, Qt::blue, Qt::darkGreen, Qt::red, Qt::magenta};
     for (int k = 0; k < 5; ++k) {
         QCPGraph* g = plot_->addGraph();
-        g->setName(text(kHistoryCurveNames[k]));
+        g->setName(fromUtf8(kHistoryCurveNames[k]));
         g->setPen(QPen(colours[k], 1));
     }
     // y = 115 - 15·grade pixels in a 115-pixel-high picture, one pixel per entry: the axes
     // cover the grades 0 .. 115/15 and the 250 entries.
     plot_->xAxis->setRange(0, kHistoryWidth);
     plot_->yAxis->setRange(0, kHistoryBase / kHistoryPixelsPerGrade);
-    plot_->xAxis->setLabel(text("Schritt"));
-    plot_->yAxis->setLabel(text("Note"));
+    plot_->xAxis->setLabel(fromUtf8("Schritt"));
+    plot_->yAxis->setLabel(fromUtf8("Note"));
     plot_->legend->setVisible(true);
     plot_->legend->setFont(QFont(font().family(), font().pointSize() - 1));
     plot_->setMinimumSize(kHistoryWidth + 80, kHistoryBase + 60);
@@ -224,15 +220,15 @@ void HistoryChart::setHistory(const OptiHistory& history) {
 
 PartValueDialog::PartValueDialog(const TPart& part, QWidget* parent)
     : QDialog(parent), part_(part) {
-    setWindowTitle(fromUtf8(partKindCaption(part.typ)) + text(" festlegen"));
+    setWindowTitle(fromUtf8(partKindCaption(part.typ)) + fromUtf8(" festlegen"));
     setObjectName(QStringLiteral("fixPartDialog"));
     auto* form = new QFormLayout(this);
     const double factor = partEntryFactor(part.typ);
     value_ = new NumberField(factor != 0 ? part.value / factor : part.value, this);
-    form->addRow(text("Wert [") + fromUtf8(partValueUnit(part.typ)) + QLatin1Char(']'), value_);
+    form->addRow(fromUtf8("Wert [") + fromUtf8(partValueUnit(part.typ)) + QLatin1Char(']'), value_);
     if (partHasResistance(part.typ)) {
         resistance_ = new NumberField(part.Rvalue, this);
-        form->addRow(text("Widerstand der Spule [Ohm]"), resistance_);
+        form->addRow(fromUtf8("Widerstand der Spule [Ohm]"), resistance_);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     germanButtons(buttons);

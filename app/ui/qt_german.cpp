@@ -1,4 +1,5 @@
 #include "app/ui/qt_german.h"
+#include "app/ui/qt_text.h"
 
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -10,14 +11,6 @@
 #include <QTranslator>
 
 namespace sonora::ui {
-
-namespace {
-
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-} // namespace
 
 QTranslator* installGermanTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
@@ -33,40 +26,40 @@ QTranslator* installGermanTranslation(QCoreApplication& app) {
 QString standardButtonCaption(QDialogButtonBox::StandardButton which) {
     switch (which) {
     case QDialogButtonBox::Ok:
-        return text("&Ok");
+        return fromUtf8("&Ok");
     case QDialogButtonBox::Cancel:
     case QDialogButtonBox::Abort:
-        return text("&Abbruch");
+        return fromUtf8("&Abbruch");
     case QDialogButtonBox::Close:
-        return text("&Schließen");
+        return fromUtf8("&Schließen");
     case QDialogButtonBox::Yes:
-        return text("&Ja");
+        return fromUtf8("&Ja");
     case QDialogButtonBox::No:
-        return text("&Nein");
+        return fromUtf8("&Nein");
     case QDialogButtonBox::YesToAll:
-        return text("Ja, &alle");
+        return fromUtf8("Ja, &alle");
     case QDialogButtonBox::NoToAll:
-        return text("N&ein, keine");
+        return fromUtf8("N&ein, keine");
     case QDialogButtonBox::Apply:
-        return text("&Übernehmen");
+        return fromUtf8("&Übernehmen");
     case QDialogButtonBox::Save:
-        return text("&Speichern");
+        return fromUtf8("&Speichern");
     case QDialogButtonBox::SaveAll:
-        return text("&Alle speichern");
+        return fromUtf8("&Alle speichern");
     case QDialogButtonBox::Open:
-        return text("Ö&ffnen");
+        return fromUtf8("Ö&ffnen");
     case QDialogButtonBox::Discard:
-        return text("&Verwerfen");
+        return fromUtf8("&Verwerfen");
     case QDialogButtonBox::Retry:
-        return text("&Wiederholen");
+        return fromUtf8("&Wiederholen");
     case QDialogButtonBox::Ignore:
-        return text("&Ignorieren");
+        return fromUtf8("&Ignorieren");
     case QDialogButtonBox::Reset:
-        return text("&Zurücksetzen");
+        return fromUtf8("&Zurücksetzen");
     case QDialogButtonBox::RestoreDefaults:
-        return text("&Voreinstellung wiederherstellen");
+        return fromUtf8("&Voreinstellung wiederherstellen");
     case QDialogButtonBox::Help:
-        return text("&Hilfe");
+        return fromUtf8("&Hilfe");
     default:
         return {};
     }
@@ -111,13 +104,13 @@ void germanButtons(QColorDialog* dialog) {
 void germanLabels(QFileDialog* dialog) {
     const bool folders = dialog->fileMode() == QFileDialog::Directory;
     const bool saving = dialog->acceptMode() == QFileDialog::AcceptSave;
-    dialog->setLabelText(QFileDialog::LookIn, text("Suchen in:"));
+    dialog->setLabelText(QFileDialog::LookIn, fromUtf8("Suchen in:"));
     dialog->setLabelText(QFileDialog::FileName,
-                         folders ? text("&Verzeichnis:") : text("Datei&name:"));
-    dialog->setLabelText(QFileDialog::FileType, text("Datei&typ:"));
-    dialog->setLabelText(QFileDialog::Accept, saving    ? text("&Speichern")
-                                              : folders ? text("&Auswählen")
-                                                        : text("Ö&ffnen"));
+                         folders ? fromUtf8("&Verzeichnis:") : fromUtf8("Datei&name:"));
+    dialog->setLabelText(QFileDialog::FileType, fromUtf8("Datei&typ:"));
+    dialog->setLabelText(QFileDialog::Accept, saving    ? fromUtf8("&Speichern")
+                                              : folders ? fromUtf8("&Auswählen")
+                                                        : fromUtf8("Ö&ffnen"));
     dialog->setLabelText(QFileDialog::Reject, standardButtonCaption(QDialogButtonBox::Cancel));
 }
 

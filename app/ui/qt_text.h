@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QString>
 #include <string>
+#include <string_view>
 
 #include "model/records.h"
 
@@ -22,7 +23,8 @@ inline std::string toLatin1(const QString& text) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-inline QString fromUtf8(const std::string& text) {
+// UTF-8 texts: captions written in the source, and the core's UTF-8 tables.
+inline QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

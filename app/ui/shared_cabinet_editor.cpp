@@ -30,10 +30,6 @@ constexpr int kFieldWidth = 70;    // pixels of a cm entry in a driver row
 constexpr int kWindowWidth = 1120; // pixels: a driver row and the preview side by side
 constexpr int kWindowHeight = 640;
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 QLineEdit* cmField(const std::string& latin1, QWidget* parent) {
     auto* field = new QLineEdit(fromLatin1(latin1), parent);
     field->setMaximumWidth(kFieldWidth);
@@ -57,13 +53,13 @@ SharedCabinetEditor::SharedCabinetEditor(Workspace& workspace, QWidget* parent)
     : QDialog(parent), workspace_(workspace), dialog_(openSharedCabinetDialog(workspace.project())),
       scratch_(std::make_unique<TProjekt>(workspace.project())) {
     setObjectName(QStringLiteral("sharedCabinetEditor"));
-    setWindowTitle(text("Sonora - Option gemeinsames Außengehäuse"));
+    setWindowTitle(fromUtf8("Sonora - Option gemeinsames Außengehäuse"));
     setModal(false);
     resize(kWindowWidth, kWindowHeight);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("sharedCabinetPages"));
-    pages_->addTab(buildCabinetPage(), text("gemeinsames Außengehäuse"));
+    pages_->addTab(buildCabinetPage(), fromUtf8("gemeinsames Außengehäuse"));
     const int drivers = workspace.project().nChassis;
     for (int page = 0; page < sharedCabinetPageCount(drivers); ++page) {
         pages_->addTab(buildDriverPage(page), fromLatin1(sharedCabinetPageTitle(page, drivers)));
@@ -72,7 +68,7 @@ SharedCabinetEditor::SharedCabinetEditor(Workspace& workspace, QWidget* parent)
     preview_ = new CabinetPreviewWidget(this);
     preview_->setObjectName(QStringLiteral("preview"));
     preview_->setVisible(false);
-    previewSwitch_ = new QCheckBox(text("Vorschau zeigen"), this);
+    previewSwitch_ = new QCheckBox(fromUtf8("Vorschau zeigen"), this);
     previewSwitch_->setObjectName(QStringLiteral("previewSwitch"));
     connect(previewSwitch_, &QCheckBox::toggled, this, [this](bool on) {
         preview_->setVisible(on);
@@ -82,9 +78,9 @@ SharedCabinetEditor::SharedCabinetEditor(Workspace& workspace, QWidget* parent)
     });
 
     auto* buttons = new QDialogButtonBox(this);
-    apply_ = buttons->addButton(text("&Übernehmen"), QDialogButtonBox::ApplyRole);
-    ok_ = buttons->addButton(text("&Ok"), QDialogButtonBox::AcceptRole);
-    cancel_ = buttons->addButton(text("&Abbruch"), QDialogButtonBox::RejectRole);
+    apply_ = buttons->addButton(fromUtf8("&Übernehmen"), QDialogButtonBox::ApplyRole);
+    ok_ = buttons->addButton(fromUtf8("&Ok"), QDialogButtonBox::AcceptRole);
+    cancel_ = buttons->addButton(fromUtf8("&Abbruch"), QDialogButtonBox::RejectRole);
     for (QPushButton* b : {apply_, ok_, cancel_}) {
         b->setAutoDefault(false);
     }
@@ -116,9 +112,10 @@ SharedCabinetEditor::~SharedCabinetEditor() = default;
 QWidget* SharedCabinetEditor::buildCabinetPage() {
     auto* page = new QWidget(pages_);
     auto* layout = new QVBoxLayout(page);
-    auto* note = new QLabel(text("Die Angaben auf dieser Seite dienen der Simulation der  Beugung "
-                                 "des Schalls an den Gehäusekanten und sind daher Außenmaße."),
-                            page);
+    auto* note =
+        new QLabel(fromUtf8("Die Angaben auf dieser Seite dienen der Simulation der  Beugung "
+                            "des Schalls an den Gehäusekanten und sind daher Außenmaße."),
+                   page);
     note->setObjectName(QStringLiteral("outerDimensionsNote"));
     note->setWordWrap(true);
     layout->addWidget(note);
@@ -131,17 +128,17 @@ QWidget* SharedCabinetEditor::buildCabinetPage() {
     auto* form = new QFormLayout;
     for (int k = 0; k < kCabinetFields; ++k) {
         cabinet_[k] = cmField(*values[k], page);
-        form->addRow(text(captions[k]), withUnit(cabinet_[k], page));
+        form->addRow(fromUtf8(captions[k]), withUnit(cabinet_[k], page));
         connect(cabinet_[k], &QLineEdit::textEdited, this, [this] { refreshPreview(); });
     }
     layout->addLayout(form);
 
-    auto* edges = new QGroupBox(text("Schallbeugung an Kanten der Frontwand"), page);
+    auto* edges = new QGroupBox(fromUtf8("Schallbeugung an Kanten der Frontwand"), page);
     auto* edgeLayout = new QHBoxLayout(edges);
     const bool on[kEdges] = {dialog_.beugl, dialog_.beugo, dialog_.beugr, dialog_.beugu};
     const char* edgeCaptions[kEdges] = {"links", "oben", "rechts", "unten"};
     for (int k = 0; k < kEdges; ++k) {
-        edges_[k] = new QCheckBox(text(edgeCaptions[k]), edges);
+        edges_[k] = new QCheckBox(fromUtf8(edgeCaptions[k]), edges);
         edges_[k]->setChecked(on[k]);
         edgeLayout->addWidget(edges_[k]);
     }
@@ -156,11 +153,12 @@ QWidget* SharedCabinetEditor::buildDriverPage(int page) {
     scroll->setWidgetResizable(true);
     auto* widget = new QWidget(scroll);
     auto* layout = new QVBoxLayout(widget);
-    layout->addWidget(new QLabel(text("Die Maße a und c gelten jeweils ab der linken unteren Ecke "
-                                      "der \nSeitenfläche auf die das jeweilige Chassis montiert "
-                                      "ist."),
-                                 widget));
-    layout->addWidget(new QLabel(text("Alle Maße in cm."), widget));
+    layout->addWidget(
+        new QLabel(fromUtf8("Die Maße a und c gelten jeweils ab der linken unteren Ecke "
+                            "der \nSeitenfläche auf die das jeweilige Chassis montiert "
+                            "ist."),
+                   widget));
+    layout->addWidget(new QLabel(fromUtf8("Alle Maße in cm."), widget));
     const int first = page * kSharedCabinetRowsPerPage;
     const int last = std::min<int>(first + kSharedCabinetRowsPerPage, p.nChassis);
     for (int slot = first; slot < last; ++slot) {
@@ -168,30 +166,30 @@ QWidget* SharedCabinetEditor::buildDriverPage(int page) {
         Row r;
         r.box = new QGroupBox(fromLatin1(sharedCabinetRowTitle(p, slot)), widget);
         auto* grid = new QGridLayout(r.box);
-        r.use = new QCheckBox(text("gem. Außengehäuse"), r.box);
+        r.use = new QCheckBox(fromUtf8("gem. Außengehäuse"), r.box);
         r.use->setChecked(entry.usegemgeh);
         grid->addWidget(r.use, 0, 0);
 
-        auto* faceLabel = new QLabel(text("Abstrahlrichtung"), r.box);
+        auto* faceLabel = new QLabel(fromUtf8("Abstrahlrichtung"), r.box);
         r.face = new QComboBox(r.box);
         for (int face = 0; face < kCabinetFaces; ++face) {
             r.face->addItem(fromLatin1(cabinetFaceCaption(face)));
         }
         r.face->setCurrentIndex(entry.direction);
-        auto* aLabel = new QLabel(text("Maß a"), r.box);
+        auto* aLabel = new QLabel(fromUtf8("Maß a"), r.box);
         r.a = cmField(entry.a, r.box);
-        auto* cLabel = new QLabel(text("Maß c"), r.box);
+        auto* cLabel = new QLabel(fromUtf8("Maß c"), r.box);
         r.c = cmField(entry.c, r.box);
         r.position = {faceLabel, r.face, aLabel, r.a, cLabel, r.c};
 
-        auto* rearLabel = new QLabel(text("Rückseite"), r.box);
+        auto* rearLabel = new QLabel(fromUtf8("Rückseite"), r.box);
         r.rearSide = new QComboBox(r.box);
         r.rearSide->addItem(fromLatin1(rearSideCaption(kRearSameSide)));
         r.rearSide->addItem(fromLatin1(rearSideCaption(kRearOppositeSide)));
         r.rearSide->setCurrentIndex(entry.directionr);
-        auto* arLabel = new QLabel(text("Maß a"), r.box);
+        auto* arLabel = new QLabel(fromUtf8("Maß a"), r.box);
         r.ar = cmField(entry.ar, r.box);
-        auto* crLabel = new QLabel(text("Maß c"), r.box);
+        auto* crLabel = new QLabel(fromUtf8("Maß c"), r.box);
         r.cr = cmField(entry.cr, r.box);
         r.rear = {rearLabel, r.rearSide, arLabel, r.ar, crLabel, r.cr};
         // The outlet on the first line, the rear outlet below it.

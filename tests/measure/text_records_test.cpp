@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +48,19 @@ TEST(TakeNumber, SeparatorsDecimalCommasAndUnits) {
     EXPECT_EQ(t.a, 20.0);
     EXPECT_EQ(t.b, 3.0);
     EXPECT_EQ(t.c, -4.0);
+}
+
+// Every line ending the importers meet: LF, CR LF, a lone CR, an empty line between two LFs, and
+// a last line without an ending.
+TEST(NextTextLine, SplitsAtEveryLineEnding) {
+    const std::string_view text = "a\r\nbb\rc\n\nd\n\re";
+    std::size_t pos = 0;
+    std::vector<std::string_view> lines;
+    while (pos < text.size()) {
+        lines.push_back(nextTextLine(text, pos));
+    }
+    EXPECT_EQ(lines, (std::vector<std::string_view>{"a", "bb", "c", "", "d", "", "e"}));
+    EXPECT_EQ(pos, text.size());
 }
 
 TEST(ReadMeasuredRecords, WhichLinesCount) {

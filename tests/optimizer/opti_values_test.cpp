@@ -44,6 +44,25 @@ TEST(OptiValues, MarkedCoilGivesInductanceThenResistanceAndFixingRemovesBoth) {
     EXPECT_EQ(list.count, 0);
 }
 
+// The command line labels a fixed part as the optimizer labels its value while running.
+TEST(OptiValues, PartLabelsAreTheCollectedOnes) {
+    auto p = projectWithParts({part(kPartResistor, 4.0, 0, true), part(kPartCoil, 0.8e-3, 0.35),
+                               part(kPartCapacitor, 10e-6)});
+    const OptiValueList list = collectOptiValues(*p);
+    ASSERT_EQ(list.count, 4); // R, L, the coil's R(L), C
+    for (int k = 0; k < list.count; ++k) {
+        const TOptiValue& v = list.values[static_cast<std::size_t>(k)];
+        if (v.bRValue) {
+            continue;
+        }
+        const OptiValueLabel l = partValueLabel(optiPartOf(*p, v).typ);
+        EXPECT_EQ(v.text1, l.text1);
+        EXPECT_EQ(v.text2, l.text2);
+        EXPECT_EQ(v.multiplier, l.multiplier);
+    }
+    EXPECT_STREQ(partValueLabel(kPartCapacitor).text2, " uF");
+}
+
 TEST(OptiValues, OrderIsPartsThenGainThenFilterStagesAndStopsAt99) {
     auto p = projectWithParts({part(kPartResistor, 2.0)});
     p->nAmps = 2;
