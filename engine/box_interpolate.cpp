@@ -20,7 +20,6 @@ constexpr double kWideRingStep = pi / 6.0;  // 30° between the rings of the tab
 constexpr double kFineRingStep = pi / 36.0; // 5° between the measured rings, rad
 constexpr int kWideIntervals = 6;           // axis, 30°, ..., 150°, back
 constexpr int kFineIntervals = 18;          // axis, 5°, ..., 90°
-constexpr int kCapRing = 1;                 // the 30° ring next to the axis
 constexpr int kMinMeasuredDirections = 4;   // nRicht > 3: enough measured angles
 
 constexpr int kAxis = 0;
@@ -101,7 +100,7 @@ void addRing(DirectionWeights& w, Ring ring, double psi, double weight) {
 
 } // namespace
 
-DirectionWeights directionWeights(double bgrad, double lgrad, bool fiveDegreeRings, bool bEFGmode) {
+DirectionWeights directionWeights(double bgrad, double lgrad, bool fiveDegreeRings) {
     DirectionWeights w;
     if (!std::isfinite(bgrad) || !std::isfinite(lgrad)) {
         return w;
@@ -122,9 +121,8 @@ DirectionWeights directionWeights(double bgrad, double lgrad, bool fiveDegreeRin
     splitSteps(theta / (fine ? kFineRingStep : kWideRingStep), intervals, j, t);
     const Ring inner = fine ? fineRing(j) : wideRing(j);
     const Ring outer = fine ? fineRing(j + 1) : wideRing(j + 1);
-    const double outerWeight = (!fine && bEFGmode && j + 1 == kCapRing) ? kCapRingWeight : 1.0;
     addRing(w, inner, psi, 1.0 - t);
-    addRing(w, outer, psi, t * outerWeight);
+    addRing(w, outer, psi, t);
     return w;
 }
 
@@ -138,18 +136,17 @@ bool usesFiveDegreeRings(const TProjekt& p, int d, int s) {
 }
 
 Complex Interpolate_FGang_Chas(const TProjekt& p, const TResult& res, int i, int d, int s,
-                               double bgrad, double lgrad, bool bEFGmode) {
+                               double bgrad, double lgrad) {
     if (i < 0 || i >= kResultFreqs || d < 0 || d >= kMaxChassis || s < 0 || s >= kSides) {
         return Complex{0.0, 0.0};
     }
-    const DirectionWeights w =
-        directionWeights(bgrad, lgrad, usesFiveDegreeRings(p, d, s), bEFGmode);
+    const DirectionWeights w = directionWeights(bgrad, lgrad, usesFiveDegreeRings(p, d, s));
     return applyWeights(res.fgang_chas[d][s][i], w);
 }
 
 Complex Interpolate_FGang_Chas(const TCalcThread& calc, int i, int d, int s, double bgrad,
-                               double lgrad, bool bEFGmode) {
-    return Interpolate_FGang_Chas(*calc.aktProjekt, *calc.Res, i, d, s, bgrad, lgrad, bEFGmode);
+                               double lgrad) {
+    return Interpolate_FGang_Chas(*calc.aktProjekt, *calc.Res, i, d, s, bgrad, lgrad);
 }
 
 } // namespace sonora

@@ -10,10 +10,6 @@ namespace sonora {
 
 class TCalcThread;
 
-// Weight of the 30° ring inside the cap around the axis in the directivity integration
-// (bEFGmode): (√0.75 − 0.25)·4/3 ≈ 0.821 instead of 1.
-inline constexpr double kCapRingWeight = (0.86602540378443864676 - 0.25) * 4.0 / 3.0;
-
 // Up to four table directions and their weights; the response in the direction is
 // Σ weight[k]·row[index[k]] over k < count.
 struct DirectionWeights {
@@ -40,14 +36,29 @@ struct DirectionWeights {
 // fivedegreeGroup, with the 30° and 60° rings at 30° and 60°); its 90° ring is the same twelve-
 // direction ring, so the response stays continuous across the baffle plane.
 //
-// bEFGmode (directivity integration) gives the 30° ring the weight kCapRingWeight inside the
-// cap between the axis and 30°; the cap then no longer meets the ring continuously, which the
-// energy sum of the integration tolerates and the planes (bEFGmode clear) never see.
+// The directivity integration and the planes use the same weights. A weight of
+// (√0.75 − 0.25)·4/3 ≈ 0.821 on the 30° ring was once given to the integration; applied inside the
+// cap between the axis and 30° only (reading A) it makes a −1.7 dB step at 30°, applied on both
+// sides of the ring (B) it keeps the field continuous but lifts everything. Directivity index
+// (dB) by the integration of the box stage (771 samples) over the 30° rings, against closed forms:
+//
+//   field (table on the 30° rings)        exact    A       B       without weight
+//   omnidirectional                        0.00    0.06    0.19    0.00
+//   cardioid (1 + cos θ)/2                 4.77    4.99    5.32    4.82
+//   dipole |cos θ|                         4.77    5.13    5.39    4.97
+//   piston in a baffle, ka = 0.1           3.02    2.43    2.65    2.32
+//                       ka = 1             3.73    3.20    3.45    3.08
+//                       ka = 3             9.16    9.25    9.74    8.94
+//                       ka = 5            14.02   14.75   15.07   14.35
+//
+// The piston's low-ka shortfall comes from the linear step between the 90° and the 120° ring
+// that every reading shares; the weight only offsets it by lifting every field, the omnidirectional
+// one included. So no ring carries a weight of its own: the field is continuous everywhere.
 //
 // Angles within 1e-9 of a ring spacing or an azimuth step of a table direction are taken as
 // that direction, so a tabulated direction returns its value exactly. Non-finite angles give
 // count 0 (a response of 0).
-DirectionWeights directionWeights(double bgrad, double lgrad, bool fiveDegreeRings, bool bEFGmode);
+DirectionWeights directionWeights(double bgrad, double lgrad, bool fiveDegreeRings);
 
 // True when side s of driver d is interpolated on the 5° rings: measured directivity
 // (RichtSimu set and nRicht > 3), radiating to the front (direction 0), diaphragm side.
@@ -67,8 +78,8 @@ inline Complex applyWeights(const Complex* row, const DirectionWeights& w) {
 // fgang_chas of driver d, side s at grid index i in the direction (bgrad, lgrad). Indexes outside
 // the record give 0.
 Complex Interpolate_FGang_Chas(const TProjekt& p, const TResult& res, int i, int d, int s,
-                               double bgrad, double lgrad, bool bEFGmode = false);
+                               double bgrad, double lgrad);
 Complex Interpolate_FGang_Chas(const TCalcThread& calc, int i, int d, int s, double bgrad,
-                               double lgrad, bool bEFGmode = false);
+                               double lgrad);
 
 } // namespace sonora

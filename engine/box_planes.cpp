@@ -29,7 +29,7 @@ PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
             const double bgrad = pi / 2.0 - std::abs(angle);
             const double lgrad = kLgrad[plane][n < kAxisIndex ? 0 : 1];
             for (int mode = 0; mode < 2; ++mode) {
-                const DirectionWeights w = directionWeights(bgrad, lgrad, mode == 1, false);
+                const DirectionWeights w = directionWeights(bgrad, lgrad, mode == 1);
                 for (int k = 0; k < kWeights; ++k) {
                     index_[plane][mode].push_back(k < w.count ? w.index[k] : 0);
                     weight_[plane][mode].push_back(k < w.count ? w.weight[k] : 0.0);

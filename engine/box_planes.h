@@ -10,7 +10,7 @@ namespace sonora {
 
 class PlaneSummation {
 public:
-    // Directions, interpolation weights (bEFGmode clear) and the outlets' projections are fixed
+    // Directions, interpolation weights and the outlets' projections are fixed
     // here, once per stage call. The sources are the drivers in a network, as for fgang_box.
     PlaneSummation(const TProjekt& p, const TResult& res);
 

@@ -38,7 +38,7 @@ SphereIntegration::SphereIntegration(const TProjekt& p, const TResult& res, int 
         ey.push_back(std::cos(z) * std::cos(e));  // lgrad 0 points to +B (up)
         ez.push_back(std::sin(e));
         for (int mode = 0; mode < 2; ++mode) {
-            const DirectionWeights w = directionWeights(e, z, mode == 1, true);
+            const DirectionWeights w = directionWeights(e, z, mode == 1);
             for (int k = 0; k < kWeights; ++k) {
                 index_[mode].push_back(k < w.count ? w.index[k] : 0);
                 weight_[mode].push_back(k < w.count ? w.weight[k] : 0.0);

@@ -17,7 +17,7 @@ int sphereStep(bool isOptimizeThread);
 
 class SphereIntegration {
 public:
-    // Samples, their directions, interpolation weights (bEFGmode) and the outlets' projections
+    // Samples, their directions, interpolation weights and the outlets' projections
     // are fixed here, once per stage call. The sources are the sides of the drivers below
     // nChassis that are in a network (the others radiate nothing). step >= 1.
     SphereIntegration(const TProjekt& p, const TResult& res, int step);

@@ -47,11 +47,9 @@ bool CrossoverEditor::act(EditorAction action, int index) {
             std::min(1 - int{part.verpolt}, int{std::numeric_limits<std::int16_t>::max()}));
         return true;
     case EditorAction::ToggleOptimization: {
-        // Only resistors, capacitors and coils carry a mark: a mark on any other slot would
-        // count as "marked" for the optimizer without giving it anything to vary.
-        if (!partMayOptimize(part.typ)) {
-            return false;
-        }
+        // Every slot takes the flip, so that the slot a drag starts on decides its state even when
+        // it is a wire. Marks on slots other than resistors, capacitors and coils are not drawn,
+        // counted or varied by the optimizer.
         if (!toggleKnown_) {
             toggleSet_ = !part.bOptimize;
             toggleKnown_ = true;

@@ -106,7 +106,7 @@ TEST(CrossoverEditorMouse, DragToggleFollowsTheFirstSlotAcrossMixedMarks) {
     ed.release();
     EXPECT_TRUE(ed.slot(10).bOptimize);
     EXPECT_TRUE(ed.slot(11).bOptimize);
-    EXPECT_FALSE(ed.slot(12).bOptimize) << "a wire takes no mark";
+    EXPECT_TRUE(ed.slot(12).bOptimize) << "every slot takes the flip";
     EXPECT_TRUE(ed.slot(13).bOptimize);
     EXPECT_TRUE(ed.slot(14).bOptimize);
 
@@ -121,6 +121,26 @@ TEST(CrossoverEditorMouse, DragToggleFollowsTheFirstSlotAcrossMixedMarks) {
         EXPECT_FALSE(ed2.slot(s).bOptimize) << s;
     }
     EXPECT_FALSE(ed2.slot(14).bOptimize) << "not crossed: unchanged";
+
+    // A drag that starts on an unmarked wire sets: the wire's new state, not the first part's.
+    for (int i = 0; i < 5; ++i) {
+        w[slots[i]].bOptimize = marks[i];
+    }
+    CrossoverEditor ed3(*p, 0, 424531);
+    EXPECT_TRUE(ed3.press(centreOf(12), MouseButton::Left, kShift, kPreset).changed);
+    for (int s : {13, 14}) {
+        ed3.move(centreOf(s));
+    }
+    ed3.release();
+    for (int s : {12, 13, 14}) {
+        EXPECT_TRUE(ed3.slot(s).bOptimize) << s;
+    }
+    EXPECT_FALSE(ed3.slot(10).bOptimize) << "not crossed: unchanged";
+    // An empty slot flips too: the action works on every slot under the pointer.
+    CrossoverEditor ed4(*p, 0, 424531);
+    EXPECT_FALSE(ed4.slot(20).bOptimize);
+    EXPECT_TRUE(ed4.press(centreOf(20), MouseButton::Left, kShift, kPreset).changed);
+    EXPECT_TRUE(ed4.slot(20).bOptimize);
 }
 
 TEST(CrossoverEditorMouse, ReversePolarityOncePerSlotEntered) {
