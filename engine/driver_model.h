@@ -71,6 +71,6 @@ void setMeasurementBaffle(const MeasurementBaffle* model);
 const MeasurementBaffle* measurementBaffle();
 
 // The driver stage with an explicit baffle model (CalcDriver uses measurementBaffle()).
-void CalcDriverWithBaffle(TCalcThread& calc, int chassis, const MeasurementBaffle* baffle);
+void CalcDriverWithBaffle(TCalcThread& calc, int chassis, const MeasurementBaffle& baffle);
 
 } // namespace sonora

@@ -27,8 +27,6 @@ constexpr double kBlendEnd = 3.0;
 constexpr double kImpedanceFromFc = 3.0;
 
 const char kMsgFault[] = "Chassis kann nicht berechnet werden.";
-const char kMsgNoBaffle[] =
-    "Die Schallwandberechnung der Messbedingung ist in dieser Version noch nicht enthalten.";
 
 bool finite(const Complex& z) {
     return std::isfinite(z.re) && std::isfinite(z.im);
@@ -62,7 +60,7 @@ struct DriverStageResult {
 };
 
 // Runs the stage for driver d of p into r; returns the stage text before its prefix.
-std::string computeDriver(const TProjekt& p, int d, const MeasurementBaffle* baffle,
+std::string computeDriver(const TProjekt& p, int d, const MeasurementBaffle& baffle,
                           DriverStageResult& r) {
     const TChassis& driver = p.chassis[d];
     const TEinbau& mounting = p.einbau[d];
@@ -91,17 +89,12 @@ std::string computeDriver(const TProjekt& p, int d, const MeasurementBaffle* baf
         if (text.size() < kErrorLength) {
             text.clear();
         }
-        const std::string measText = SimulateDriver(*chassis, einbau, p.freq, *measured);
-        // A success adds nothing to the messages of a failed first run.
-        if (text.empty() || measText.size() >= kErrorLength) {
-            text += measText;
-        }
+        // The texts are concatenated: after a failed first run even the "OK" of this one.
+        text += SimulateDriver(*chassis, einbau, p.freq, *measured);
         if (text.size() < kErrorLength) {
             TSchallwand schallwand = p.schallwand[d];
             substituteMeasurementBaffle(driver.fgang_which, schallwand);
-            baffleText = baffle != nullptr
-                             ? baffle->axisResponse(schallwand, driver, p.freq, axis.get())
-                             : utf8ToLatin1(kMsgNoBaffle);
+            baffleText = baffle.axisResponse(schallwand, driver, p.freq, axis.get());
         }
     }
     const bool allOk = text.size() + baffleText.size() < kCombinedOkLength;
@@ -170,7 +163,7 @@ std::string computeDriver(const TProjekt& p, int d, const MeasurementBaffle* baf
 
 } // namespace
 
-void CalcDriverWithBaffle(TCalcThread& calc, int chassis, const MeasurementBaffle* baffle) {
+void CalcDriverWithBaffle(TCalcThread& calc, int chassis, const MeasurementBaffle& baffle) {
     if (chassis < 0 || chassis >= kMaxChassis || !calc.aktProjekt || !calc.Res) {
         return; // no status slot to report in
     }
@@ -202,7 +195,7 @@ void CalcDriverWithBaffle(TCalcThread& calc, int chassis, const MeasurementBaffl
 }
 
 void CalcDriver(TCalcThread& calc, int chassis) {
-    CalcDriverWithBaffle(calc, chassis, measurementBaffle());
+    CalcDriverWithBaffle(calc, chassis, *measurementBaffle());
 }
 
 } // namespace sonora

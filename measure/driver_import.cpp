@@ -29,18 +29,17 @@ bool importFrequencyResponseForDriver(const std::string& fileName, TChassis& cha
     if (!result.ok) {
         return false;
     }
-    if (result.wroteValues) {
-        // "%d" tells the value dialog that a whole number is expected.
-        std::string answer = "90";
-        std::optional<double> fileLevel;
-        if (prompt.askValue("Pegelanpassung",
-                            "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d", answer)) {
-            fileLevel = parseTypedNumber(answer);
-        }
-        const double shift = kReferenceLevelDb - fileLevel.value_or(kReferenceLevelDb);
-        for (int i = 0; i < result.records; ++i) {
-            chassis.fganga[i] += shift;
-        }
+    // Asked after every successful import; a phase-only import has no levels to shift, and the
+    // levels the driver already holds stay as they are. "%d" asks for a whole number.
+    std::string answer = "90";
+    std::optional<double> fileLevel;
+    if (prompt.askValue("Pegelanpassung", "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d",
+                        answer)) {
+        fileLevel = parseTypedNumber(answer);
+    }
+    const double shift = kReferenceLevelDb - fileLevel.value_or(kReferenceLevelDb);
+    for (int i = 0; result.wroteValues && i < result.records; ++i) {
+        chassis.fganga[i] += shift;
     }
     return true;
 }

@@ -122,11 +122,6 @@ TextImportResult importResponseText(ResponseKind kind, const std::string& fileNa
     std::vector<MeasuredRecord> records = readMeasuredRecords(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     bytes.clear();
-    // Checked before the column question: a file without records has nothing to ask about.
-    if (records.empty()) {
-        prompt.showMessage(utf8ToLatin1(kNoDataText));
-        return result;
-    }
 
     bool threeColumns = false;
     bool guessPhase = false;
@@ -143,6 +138,11 @@ TextImportResult importResponseText(ResponseKind kind, const std::string& fileNa
                 r.x = 0.0;
             }
         }
+    }
+    // Only after the column question: a file without records has one column of nothing.
+    if (records.empty()) {
+        prompt.showMessage(utf8ToLatin1(kNoDataText));
+        return result;
     }
 
     const int count = static_cast<int>(records.size());

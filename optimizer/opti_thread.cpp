@@ -245,7 +245,9 @@ void TOptiThread::runOptimization() {
             sFortschritt.clear();
         }
         readRatingParameters();
-        if (runPass(pass) == PassEnd::WaitFailed) {
+        // A pass ended by a stop is not complete: it is neither counted nor shown as a pass; the
+        // best design so far stays in object 0 for the window to apply.
+        if (runPass(pass) != PassEnd::Complete) {
             return;
         }
         ++passes_;

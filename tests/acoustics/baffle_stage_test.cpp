@@ -150,7 +150,7 @@ TEST_F(BaffleStage, DriverStageUsesTheBaffleModel) {
             return "OK";
         }
     } one;
-    CalcDriverWithBaffle(*calc, kSlot, &one);
+    CalcDriverWithBaffle(*calc, kSlot, one);
     ASSERT_EQ(calc->CalcStruct.bfgang_ch[kSlot].str(), "OK");
     for (int i = 0; i < 12; ++i) {
         EXPECT_EQ(cx(withModel[i]), cx(calc->Res->fgang_ch[kSlot][0][i])) << i;

@@ -47,13 +47,15 @@ TEST_F(DriverImport, LevelQuestionShiftsTheImportedLevels) {
     }
 }
 
-TEST_F(DriverImport, PhaseOnlyImportAsksNoLevel) {
+// The level question follows every successful import; a phase-only import shifts nothing.
+TEST_F(DriverImport, PhaseOnlyImportIsAskedTheLevelButKeepsTheStoredLevels) {
     const std::string file = writeText("p.txt", "100 -150\n200 -160\n");
     c->fgangaf[0] = 50.0;
     c->fganga[0] = 77.0;
     prompt.values = {"80"};
     ASSERT_TRUE(importFrequencyResponseForDriver(file, *c, prompt));
-    EXPECT_TRUE(prompt.valueTexts.empty());
+    ASSERT_EQ(prompt.valueCaptions.size(), 1u);
+    EXPECT_EQ(prompt.valueCaptions[0], "Pegelanpassung");
     EXPECT_EQ(c->fganga[0], 77.0);
     EXPECT_EQ(c->fgangapf[1], 200.0);
 }

@@ -260,9 +260,12 @@ TEST_F(TextImport, SixtySixThousandLines) {
 }
 
 TEST_F(TextImport, FailuresChangeNothing) {
+    // The column question comes first (nothing in the file has a second value), then the notice.
     ASSERT_FALSE(importF(writeText("none.txt", "* only comments\nFreq dB\n0 0 0\n")));
+    ASSERT_EQ(prompt.asked.size(), 1u);
+    EXPECT_NE(prompt.asked[0].text.find("nur eine Datenspalte"), std::string::npos);
+    ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages.back(), utf8ToLatin1("Die Datei enthält keine passenden Daten."));
-    EXPECT_TRUE(prompt.asked.empty());
 
     ASSERT_FALSE(importI(path("missing.zma")));
     EXPECT_EQ(prompt.messages.back(),

@@ -95,6 +95,36 @@ TEST(OptiThread, FindsTheMinimumOfABowlAndFixesEveryPartCoilsFirst) {
     EXPECT_DOUBLE_EQ(rig.thread->merkprojekt().amp[0].weiche[2].value, 2e-3);
 }
 
+// A stop inside a pass ends the run at once: that pass is neither counted nor shown as one.
+TEST(OptiThread, APassEndedByAStopIsNotReportedAsComplete) {
+    class StopInSecondPass : public RecordingHost {
+    public:
+        TBewertungsparameter HoleAlleBewPara() override {
+            TBewertungsparameter para = RecordingHost::HoleAlleBewPara();
+            if (parameterReads == 2) { // read at the start of pass 2
+                thread->requestStop();
+            }
+            return para;
+        }
+        TOptiThread* thread = nullptr;
+    };
+    auto p = projectWithParts({part(kPartCapacitor, 5e-6), part(kPartCoil, 2e-3, 0.3)});
+    BowlRating bowl;
+    bowl.targets = {{0, 10e-6}, {1, 1e-3}};
+    StopInSecondPass host;
+    Rig rig(bowl, &host);
+    host.thread = rig.thread.get();
+    rig.runToEnd(*p);
+
+    EXPECT_EQ(host.parameterReads, 2);
+    EXPECT_EQ(rig.thread->completedPasses(), 1);
+    EXPECT_EQ(host.notes.size(), 2u); // the start and pass 1, not the stopped pass 2
+    EXPECT_EQ(host.readyShown, 0);
+    // The stopped pass may still have improved object 0: its grades belong to its design.
+    EXPECT_DOUBLE_EQ(rig.bestNote(), bowl.note(rig.best()));
+    EXPECT_LE(rig.bestNote(), host.notes.back());
+}
+
 TEST(OptiThread, GainOfTheOnlyAmplifierWithAllGainsMarkedNeverMoves) {
     auto p = projectWithParts({});
     p->amp[0].aktfilter.bOptiPeg = true;
