@@ -6,7 +6,7 @@
 #include <mutex>
 #include <numbers>
 
-#include "acoustics/crossover_finder.h"
+#include "analysis/crossover_finder.h"
 #include "analysis/spinorama.h"
 #include "engine/box_sum.h"
 #include "engine/calc_form.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <numbers>
 
-#include "acoustics/near_field.h"
-#include "acoustics/near_field_curves.h"
-#include "acoustics/near_field_map.h"
+#include "analysis/near_field.h"
+#include "analysis/near_field_curves.h"
+#include "analysis/near_field_map.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
 #include "engine/example_projects.h"

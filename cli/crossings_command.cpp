@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "acoustics/crossover_finder.h"
+#include "analysis/crossover_finder.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "cli/terminal_prompt.h"

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "acoustics/dir_data.h"
-#include "acoustics/polar_plot.h"
+#include "analysis/dir_data.h"
+#include "analysis/polar_plot.h"
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "model/physics.h"

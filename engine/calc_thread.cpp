@@ -145,11 +145,12 @@ void markChangedStages(const TProjekt& neu, const TProjekt& akt, TCalcStruct& cs
     }
 }
 
-std::string commentWithDate(std::string_view comment, const DateValue& date) {
+std::string commentWithDate(std::string_view comment, const DateValue& date,
+                            const std::locale& locale) {
     std::string out(comment);
     const std::size_t at = out.find("<d>");
     if (at != std::string::npos) {
-        out.replace(at, 3, dateText(date));
+        out.replace(at, 3, shortDateText(date, locale));
     }
     if (out.size() > kCommentLimit) {
         out.resize(kCommentLimit);
@@ -350,8 +351,9 @@ void TCalcThread::finishRun() {
         res.EinbauTyp[i] = p.einbau[i].typ;
     }
     const DateValue date = options_.today ? options_.today() : today();
-    res.comment1.assign(commentWithDate(p.comment1.view(), date));
-    res.comment2.assign(commentWithDate(p.comment2.view(), date));
+    const std::locale locale = userLocale();
+    res.comment1.assign(commentWithDate(p.comment1.view(), date, locale));
+    res.comment2.assign(commentWithDate(p.comment2.view(), date, locale));
     if (isOptimizeThread) {
         if (rating) {
             rating(*this);

@@ -149,7 +149,9 @@ void markChangedStages(const TProjekt& neu, const TProjekt& akt, TCalcStruct& cs
 // The first amplifier (below nAmps) whose crossover holds the driver, or -1.
 int ampOfChassis(const TProjekt& p, int chassis);
 
-// Replaces the first "<d>" of a comment by the date (dd.mm.yyyy); cut to 64 characters.
-std::string commentWithDate(std::string_view comment, const DateValue& date);
+// Replaces the first "<d>" of a comment by the date in the short date format of `locale` (the
+// user's; see shortDateText); cut to 64 characters.
+std::string commentWithDate(std::string_view comment, const DateValue& date,
+                            const std::locale& locale = userLocale());
 
 } // namespace sonora

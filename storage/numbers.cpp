@@ -6,8 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <iomanip>
 #include <limits>
 #include <mutex>
+#include <sstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace sonora {
@@ -446,6 +449,35 @@ std::string dateText(const DateValue& date) {
     const int length = std::snprintf(buffer.data(), buffer.size(), "%.02d.%.02d.%.04d", date.day,
                                      date.month, date.year);
     return std::string(buffer.data(), static_cast<std::size_t>(std::max(length, 0)));
+}
+
+std::locale userLocale() {
+    try {
+        return std::locale("");
+    } catch (const std::runtime_error&) {
+        return std::locale::classic();
+    }
+}
+
+std::string shortDateText(const DateValue& date, const std::locale& locale) {
+    constexpr int kTmYearBase = 1900;
+    std::tm tm{};
+    tm.tm_mday = date.day;
+    tm.tm_mon = date.month - 1;
+    tm.tm_year = date.year - kTmYearBase;
+    const auto written = [&tm](const std::locale& l) {
+        std::ostringstream out;
+        out.imbue(l);
+        out << std::put_time(&tm, "%x");
+        return out.str();
+    };
+    const std::string text = written(locale);
+    const bool printable =
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c <= '~'; });
+    if (text.empty() || !printable || text == written(std::locale::classic())) {
+        return dateText(date);
+    }
+    return text;
 }
 
 DateValue today() {

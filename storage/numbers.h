@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <locale>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,15 @@ std::string engineeringText(double value);
 
 // "dd.mm.yyyy" with at least two, two and four digits.
 std::string dateText(const DateValue& date);
+
+// The locale the user's environment names (LC_ALL, LC_TIME, LANG); the classic locale where it
+// names one that is not installed.
+std::locale userLocale();
+
+// `date` in the short date format of `locale`, as it writes "%x" ("03.07.2026", "7/3/2026");
+// dateText where the locale writes it as the classic locale does (no format of the user's) or
+// writes anything but printable ASCII.
+std::string shortDateText(const DateValue& date, const std::locale& locale);
 
 // Today's date from the local clock.
 DateValue today();

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "acoustics/dir_data.h"
+#include "analysis/dir_data.h"
 #include "model/complex.h"
 #include "model/physics.h"
 #include "model/result.h"

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "acoustics/crossover_finder.h"
+#include "analysis/crossover_finder.h"
 #include "model/records.h"
 #include "model/result.h"
 

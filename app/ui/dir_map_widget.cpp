@@ -6,7 +6,7 @@
 #include <cmath>
 #include <exception>
 
-#include "acoustics/dir_map.h"
+#include "analysis/dir_map.h"
 #include "app/ui/qt_text.h"
 
 namespace sonora::ui {

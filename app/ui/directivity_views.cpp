@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "acoustics/dir_data.h"
-#include "acoustics/polar_plot.h"
+#include "analysis/dir_data.h"
+#include "analysis/polar_plot.h"
 #include "app/ui/dir_map_widget.h"
 #include "app/ui/polar_plot_widget.h"
 #include "app/ui/qt_text.h"

@@ -7,9 +7,9 @@
 #include <QImage>
 #include <functional>
 
-#include "acoustics/near_field.h"
-#include "acoustics/near_field_curves.h"
-#include "acoustics/near_field_map.h"
+#include "analysis/near_field.h"
+#include "analysis/near_field_curves.h"
+#include "analysis/near_field_map.h"
 #include "app/shell/chart_content.h"
 #include "model/records.h"
 #include "model/result.h"

@@ -7,7 +7,7 @@
 #include <exception>
 #include <numbers>
 
-#include "acoustics/polar_plot.h"
+#include "analysis/polar_plot.h"
 
 namespace sonora::ui {
 

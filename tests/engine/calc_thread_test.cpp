@@ -422,8 +422,10 @@ TEST_F(CalcRunTest, FinishedRunCarriesGridCountsNamesAndComments) {
     EXPECT_EQ(r.nChassis, 2);
     EXPECT_EQ(r.chassisNames[1].view(), "Hochtoener");
     EXPECT_EQ(r.EinbauTyp[1], kEinbauBassreflex);
-    EXPECT_EQ(r.comment1.view(), "Messung 09.12.2026 Raum");
-    EXPECT_EQ(r.comment2.view(), "09.12.2026");
+    // In the user's short date format: dd.mm.yyyy where the environment names none.
+    const std::string date = shortDateText(DateValue{9, 12, 2026}, userLocale());
+    EXPECT_EQ(r.comment1.view(), "Messung " + date + " Raum");
+    EXPECT_EQ(r.comment2.view(), date);
 }
 
 TEST_F(CalcRunTest, FullGridFillsTheResultGrid) {
@@ -677,11 +679,12 @@ TEST(CalcRequests, SecondRequestWaitsUntilTheFirstIsTaken) {
 
 TEST(CommentDate, FirstMarkerReplacedAndCut) {
     const DateValue d{3, 7, 2026};
-    EXPECT_EQ(commentWithDate("Box <d>", d), "Box 03.07.2026");
-    EXPECT_EQ(commentWithDate("<d> und <d>", d), "03.07.2026 und <d>");
-    EXPECT_EQ(commentWithDate("ohne Datum", d), "ohne Datum");
+    const std::locale c = std::locale::classic();
+    EXPECT_EQ(commentWithDate("Box <d>", d, c), "Box 03.07.2026");
+    EXPECT_EQ(commentWithDate("<d> und <d>", d, c), "03.07.2026 und <d>");
+    EXPECT_EQ(commentWithDate("ohne Datum", d, c), "ohne Datum");
     const std::string longText(60, 'a');
-    EXPECT_EQ(commentWithDate(longText + "<d>", d), longText + "03.0");
+    EXPECT_EQ(commentWithDate(longText + "<d>", d, c), longText + "03.0");
 }
 
 } // namespace

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <limits>
+#include <locale>
 #include <random>
 #include <string>
 #include <vector>
@@ -411,6 +416,36 @@ TEST(DateText, PadsEachField) {
     EXPECT_EQ(dateText({31, 12, 1999}), "31.12.1999");
     EXPECT_EQ(dateText({5, 6, 7}), "05.06.0007");
     EXPECT_EQ(dateText({5, 6, 12345}), "05.06.12345");
+}
+
+// A locale whose short date is the ISO form, as a user's environment may name one; and one that
+// writes something no Latin-1 text should carry.
+class DatesAs : public std::time_put<char> {
+public:
+    explicit DatesAs(std::string form) : form_(std::move(form)) {}
+
+protected:
+    iter_type do_put(iter_type out, std::ios_base&, char, const std::tm* t, char format,
+                     char) const override {
+        std::array<char, 32> text{};
+        const int n = format == 'x' ? std::snprintf(text.data(), text.size(), form_.c_str(),
+                                                    t->tm_year + 1900, t->tm_mon + 1, t->tm_mday)
+                                    : 0;
+        return std::copy(text.data(), text.data() + std::max(n, 0), out);
+    }
+
+private:
+    std::string form_;
+};
+
+TEST(ShortDateText, TheLocalesFormOrOurs) {
+    const DateValue d{3, 7, 2026};
+    // The classic locale names no format of the user's: ours.
+    EXPECT_EQ(shortDateText(d, std::locale::classic()), "03.07.2026");
+    const std::locale iso(std::locale::classic(), new DatesAs("%04d-%02d-%02d"));
+    EXPECT_EQ(shortDateText(d, iso), "2026-07-03");
+    const std::locale odd(std::locale::classic(), new DatesAs("%04d\xE5%02d\n%02d"));
+    EXPECT_EQ(shortDateText(d, odd), "03.07.2026");
 }
 
 TEST(ParseDate, FourAndTwoDigitYears) {

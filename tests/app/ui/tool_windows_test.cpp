@@ -1,8 +1,8 @@
 // The tool windows offscreen: the crossover finder's exclusive ticks and crossings, the comparison
 // curves in the box chart (filter definition and text import), the near-field map and its curves
 // chart, and the folders dialog with its choosers, listing and presets.
-#include "acoustics/crossover_finder.h"
-#include "acoustics/near_field.h"
+#include "analysis/crossover_finder.h"
+#include "analysis/near_field.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/dir_data.h"
+#include "analysis/dir_data.h"
 
 namespace sonora {
 

@@ -1,5 +1,5 @@
 // The near-field levels: band choice, the directional cache and the cell loop.
-#include "acoustics/near_field.h"
+#include "analysis/near_field.h"
 
 #include <algorithm>
 #include <cmath>

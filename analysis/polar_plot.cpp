@@ -1,4 +1,4 @@
-#include "acoustics/polar_plot.h"
+#include "analysis/polar_plot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Frequency responses at equal height in front of the shared cabinet.
-#include "acoustics/near_field_curves.h"
+#include "analysis/near_field_curves.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "acoustics/dir_data.h"
+#include "analysis/dir_data.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "acoustics/polar_plot.h"
+#include "analysis/polar_plot.h"
 
 namespace sonora {
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "acoustics/dir_data.h"
+#include "analysis/dir_data.h"
 
 namespace sonora {
 

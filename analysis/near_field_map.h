@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/dir_data.h"
-#include "acoustics/dir_map.h" // PixelRect
-#include "acoustics/near_field.h"
+#include "analysis/dir_data.h"
+#include "analysis/dir_map.h" // PixelRect
+#include "analysis/near_field.h"
 #include "model/records.h"
 #include "model/result.h"
 

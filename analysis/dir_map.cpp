@@ -1,4 +1,4 @@
-#include "acoustics/dir_map.h"
+#include "analysis/dir_map.h"
 
 #include <algorithm>
 #include <cmath>

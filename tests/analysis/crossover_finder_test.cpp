@@ -1,4 +1,4 @@
-#include "acoustics/crossover_finder.h"
+#include "analysis/crossover_finder.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "acoustics/dir_data.h"
-#include "acoustics/dir_map.h"
+#include "analysis/dir_data.h"
+#include "analysis/dir_map.h"
 #include "storage/latin1.h"
 
 namespace sonora {

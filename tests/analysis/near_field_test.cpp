@@ -10,9 +10,9 @@
 #include <random>
 #include <vector>
 
-#include "acoustics/near_field.h"
-#include "acoustics/near_field_curves.h"
-#include "acoustics/near_field_map.h"
+#include "analysis/near_field.h"
+#include "analysis/near_field_curves.h"
+#include "analysis/near_field_map.h"
 #include "model/frequency_grid.h"
 
 namespace sonora {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/near_field.h"
+#include "analysis/near_field.h"
 #include "model/records.h"
 #include "model/result.h"
 

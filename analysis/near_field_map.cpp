@@ -1,5 +1,5 @@
 // Pixel layout of the near-field map.
-#include "acoustics/near_field_map.h"
+#include "analysis/near_field_map.h"
 
 #include <algorithm>
 #include <cmath>
