@@ -1,5 +1,5 @@
-// Helpers of the measurement tests: a temporary folder per test, file writing, and a prompt that
-// records the buttons and default of every question.
+// Helpers of the measurement tests: the temporary folder per test, and a prompt that records the
+// buttons and default of every question.
 #pragma once
 
 #include <cstdint>
@@ -13,43 +13,11 @@
 #include <unistd.h>
 
 #include "model/user_prompt.h"
+#include "tests/support/temp_folder.h"
 
 namespace sonora::measure_test {
 
-// A fresh folder under the system's temporary folder, removed after the test.
-class TempFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path() /
-              ("sonora_measure_" + std::to_string(::getpid()) + "_" + info->test_suite_name() +
-               "_" + info->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-
-    std::string writeText(const std::string& name, const std::string& text) const {
-        const std::string p = path(name);
-        std::ofstream(p, std::ios::binary) << text;
-        return p;
-    }
-
-    std::string writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        const std::string p = path(name);
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        return p;
-    }
-
-    std::filesystem::path dir;
-};
+using TempFolderTest = test::TempFolderTest;
 
 // One choice question as the user saw it.
 struct AskedChoice {

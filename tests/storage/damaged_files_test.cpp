@@ -19,27 +19,15 @@
 #include "storage/my_ini_file.h"
 #include "storage/newer_driver_check.h"
 #include "storage/project_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace sonora::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DamagedFiles : public ::testing::Test {
+class DamagedFiles : public test::TempFolderTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("sonora_damaged_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-
     // The three damages of the report: a compressed file cut after 1000 bytes, garbage right after
     // the marker, and a scrambled line file cut in the middle. Returns the damaged files.
     std::vector<std::string> damagedProjects() {
@@ -50,23 +38,21 @@ protected:
         std::vector<std::uint8_t> bytes = fileBytes(whole);
         EXPECT_GT(bytes.size(), 1000u);
         bytes.resize(1000);
-        writeBytes(path("cut.LSP"), bytes);
+        writeBytes("cut.LSP", bytes);
 
         std::vector<std::uint8_t> garbage(bytes.begin(), bytes.begin() + 8);
         std::mt19937 random(1234);
         for (int i = 0; i < 4000; ++i) {
             garbage.push_back(static_cast<std::uint8_t>(random()));
         }
-        writeBytes(path("garbage.LSP"), garbage);
+        writeBytes("garbage.LSP", garbage);
 
         writeScrambledProject(*p, path("scrambled.LSP"));
         std::vector<std::uint8_t> scrambled = fileBytes(path("scrambled.LSP"));
         scrambled.resize(scrambled.size() / 2);
-        writeBytes(path("half.LSP"), scrambled);
+        writeBytes("half.LSP", scrambled);
         return {path("cut.LSP"), path("garbage.LSP"), path("half.LSP")};
     }
-
-    fs::path dir;
 };
 
 TEST_F(DamagedFiles, ProjectsAreRefusedWithTheirNameAndLeaveTheProjectAsItWas) {
@@ -113,15 +99,15 @@ TEST_F(DamagedFiles, DriversAreRefusedInTheLoaderTheEditorAndTheNewerFileCheck) 
         ASSERT_TRUE(ini.save());
     }
     std::vector<std::uint8_t> bytes = fileBytes(path("cut.LSC"));
-    writeBytes(path("whole.LSC"), bytes);
+    writeBytes("whole.LSC", bytes);
     bytes.pop_back();
-    writeBytes(path("cut.LSC"), bytes);
+    writeBytes("cut.LSC", bytes);
     // A compressed one cut in the middle.
     ScriptedPrompt savePrompt;
     ASSERT_TRUE(saveDriver(*c, path("packed.LSC"), "", savePrompt));
     bytes = fileBytes(path("packed.LSC"));
     bytes.resize(bytes.size() / 2);
-    writeBytes(path("packed.LSC"), bytes);
+    writeBytes("packed.LSC", bytes);
 
     TChassis whole{};
     ScriptedPrompt wholePrompt;

@@ -19,28 +19,14 @@
 #include "storage/latin1.h"
 #include "storage/my_ini_file.h"
 #include "storage/numbers.h"
+#include "tests/support/temp_folder.h"
 
 namespace sonora {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DriverFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("sonora_driver_file_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    fs::path dir;
-};
+class DriverFile : public test::TempFolderTest {};
 
 std::unique_ptr<TChassis> blankChassis() {
     auto c = std::make_unique<TChassis>();

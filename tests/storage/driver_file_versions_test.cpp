@@ -18,26 +18,15 @@
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/latin1.h"
+#include "tests/support/temp_folder.h"
 
 namespace sonora {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DriverFileVersions : public ::testing::Test {
+class DriverFileVersions : public test::TempFolderTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("sonora_driver_versions_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-
     // A plain key-value file made by hand: header line, "Header"/"Version", then the given lines of
     // section "Chassis" (each "key=\tvalue"). Written byte for byte, independent of our writer.
     std::string writePlain(int version, const std::string& chassisLines,
@@ -61,8 +50,6 @@ protected:
         EXPECT_TRUE(prompt.messages.empty());
         return c;
     }
-
-    fs::path dir;
 };
 
 std::string line(const std::string& key, const std::string& value) {

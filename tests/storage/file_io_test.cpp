@@ -1,4 +1,5 @@
 #include "storage/file_io.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FileIo : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("sonora_file_io_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
-};
+class FileIo : public test::TempFolderTest {};
 
 TEST_F(FileIo, WriteThenReadRoundTripsEveryByte) {
     std::vector<std::uint8_t> bytes(70000);
