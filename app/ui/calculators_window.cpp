@@ -9,6 +9,7 @@
 #include "app/ui/calculator_page_impedance.h"
 #include "app/ui/calculator_page_lpad.h"
 #include "app/ui/calculator_page_port.h"
+#include "app/ui/tool_window.h"
 
 namespace sonora::ui {
 
@@ -45,16 +46,9 @@ CalculatorsWindow::CalculatorsWindow(QString driverFolder, UserPrompt& prompt, Q
 
 CalculatorsWindow* showCalculatorsWindow(QWidget* parent, const QString& driverFolder,
                                          UserPrompt& prompt) {
-    auto* window = parent->findChild<CalculatorsWindow*>(QString::fromLatin1(kObjectName),
-                                                         Qt::FindDirectChildrenOnly);
-    if (window == nullptr) {
-        window = new CalculatorsWindow(driverFolder, prompt, parent);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return showToolWindow<CalculatorsWindow>(parent, QString::fromLatin1(kObjectName), [&] {
+        return new CalculatorsWindow(driverFolder, prompt, parent);
+    });
 }
 
 } // namespace sonora::ui

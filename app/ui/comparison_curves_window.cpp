@@ -14,6 +14,7 @@
 #include "app/ui/file_dialogs.h"
 #include "app/ui/number_field.h"
 #include "app/ui/qt_text.h"
+#include "app/ui/tool_window.h"
 
 namespace sonora::ui {
 
@@ -162,16 +163,9 @@ void ComparisonCurvesWindow::removeCurves() {
 
 ComparisonCurvesWindow* showComparisonCurvesWindow(QWidget* parent, ComparisonProjectSource project,
                                                    ComparisonCurvesSink sink, UserPrompt& prompt) {
-    auto* window = parent->findChild<ComparisonCurvesWindow*>(QStringLiteral("comparisonCurves"),
-                                                              Qt::FindDirectChildrenOnly);
-    if (window == nullptr) {
-        window = new ComparisonCurvesWindow(std::move(project), std::move(sink), prompt, parent);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return showToolWindow<ComparisonCurvesWindow>(parent, QStringLiteral("comparisonCurves"), [&] {
+        return new ComparisonCurvesWindow(std::move(project), std::move(sink), prompt, parent);
+    });
 }
 
 } // namespace sonora::ui

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ui/qt_text.h"
+#include "app/ui/tool_window.h"
 
 namespace sonora::ui {
 
@@ -106,18 +107,10 @@ void CrossoverFinderWindow::recompute() {
 
 CrossoverFinderWindow* showCrossoverFinder(QWidget* parent, const TProjekt& project,
                                            FinderResultSource result) {
-    auto* window = parent->findChild<CrossoverFinderWindow*>(QStringLiteral("crossoverFinder"),
-                                                             Qt::FindDirectChildrenOnly);
-    if (window == nullptr) {
-        window = new CrossoverFinderWindow(project, std::move(result), parent);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    } else {
-        window->fill(project);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return showToolWindow<CrossoverFinderWindow>(
+        parent, QStringLiteral("crossoverFinder"),
+        [&] { return new CrossoverFinderWindow(project, std::move(result), parent); },
+        [&](CrossoverFinderWindow* open) { open->fill(project); });
 }
 
 } // namespace sonora::ui

@@ -16,6 +16,7 @@
 #include "app/ui/chart_view.h"
 #include "app/ui/number_field.h"
 #include "app/ui/qt_text.h"
+#include "app/ui/tool_window.h"
 #include "storage/numbers.h"
 
 namespace sonora::ui {
@@ -272,16 +273,9 @@ QWidget* NearFieldWindow::showCurvesWindow() {
 
 NearFieldWindow* showNearFieldWindow(QWidget* parent, NearFieldProjectSource project,
                                      NearFieldResultSource result) {
-    auto* window = parent->findChild<NearFieldWindow*>(QStringLiteral("nearField"),
-                                                       Qt::FindDirectChildrenOnly);
-    if (window == nullptr) {
-        window = new NearFieldWindow(std::move(project), std::move(result), parent);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return showToolWindow<NearFieldWindow>(parent, QStringLiteral("nearField"), [&] {
+        return new NearFieldWindow(std::move(project), std::move(result), parent);
+    });
 }
 
 } // namespace sonora::ui

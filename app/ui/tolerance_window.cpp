@@ -19,6 +19,7 @@
 #include "app/ui/chart_view.h"
 #include "app/ui/number_field.h"
 #include "app/ui/qt_text.h"
+#include "app/ui/tool_window.h"
 
 namespace sonora::ui {
 
@@ -298,16 +299,9 @@ void ToleranceWindow::closeEvent(QCloseEvent* event) {
 }
 
 ToleranceWindow* showToleranceWindow(QWidget* parent, ToleranceConnections connections) {
-    auto* window = parent->findChild<ToleranceWindow*>(QString::fromLatin1(kToleranceWindowName),
-                                                       Qt::FindDirectChildrenOnly);
-    if (window == nullptr) {
-        window = new ToleranceWindow(std::move(connections), parent);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return showToolWindow<ToleranceWindow>(parent, QString::fromLatin1(kToleranceWindowName), [&] {
+        return new ToleranceWindow(std::move(connections), parent);
+    });
 }
 
 } // namespace sonora::ui
