@@ -452,11 +452,16 @@ std::string dateText(const DateValue& date) {
 }
 
 std::locale userLocale() {
-    try {
-        return std::locale("");
-    } catch (const std::runtime_error&) {
-        return std::locale::classic();
-    }
+    // Built once and kept: the C library builds and frees a named locale's character conversions
+    // in one cache without a lock a thread checker sees, so run objects must not each build one.
+    static const std::locale user = [] {
+        try {
+            return std::locale("");
+        } catch (const std::runtime_error&) {
+            return std::locale::classic();
+        }
+    }();
+    return user;
 }
 
 std::string shortDateText(const DateValue& date, const std::locale& locale) {
