@@ -28,6 +28,8 @@ template <class Input>
 bool loadFromFile(const std::string& path, Input& input, UserPrompt& prompt, std::string& message) {
     // A TChassis holds every measured curve and is too large for the stack.
     auto chassis = std::make_unique<TChassis>();
+    // The calculators take fs, qes, qms, Vas and Rdc, which the voice-coil fit of old files leaves
+    // as read: no fit needed.
     if (!loadDriver(*chassis, path, /*scrambled=*/true, prompt)) {
         return false;
     }

@@ -199,8 +199,7 @@ void deriveChangedDrivers(TProjekt& p, const std::vector<Quantity>& changed) {
     for (const Quantity& q : changed) {
         if (q.kind == QuantityKind::Driver && q.field != ToleranceField::Level &&
             q.chassis != last) {
-            DeriveMountingLosses(p.chassis[q.chassis], p.einbau[q.chassis]);
-            DeriveDriverValues(p.chassis[q.chassis], p.einbau[q.chassis], kDeriveAtDc);
+            deriveAsMounted(p.chassis[q.chassis], p.einbau[q.chassis]);
             last = q.chassis;
         }
     }

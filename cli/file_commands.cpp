@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/project_loading.h"
 #include "cli/terminal_prompt.h"
+#include "engine/voice_coil_fit.h"
 #include "model/record_defaults.h"
 #include "storage/driver_file.h"
 #include "storage/file_form.h"
@@ -76,7 +77,8 @@ int runInfo(const Args& args) {
     if (kind == FileKind::Project) {
         auto p = std::make_unique<TProjekt>();
         initDefaultProjekt(*p);
-        if (readProjectFile(*p, path, form != FileForm::Plain, prompt) != ProjectReadStatus::Ok) {
+        if (readProjectFile(*p, path, form != FileForm::Plain, prompt, fitVoiceCoilOfOldFile) !=
+            ProjectReadStatus::Ok) {
             return kExitUsage;
         }
         std::printf("Art:      Projekt\n");
@@ -90,7 +92,7 @@ int runInfo(const Args& args) {
     if (kind == FileKind::Driver) {
         auto c = std::make_unique<TChassis>();
         initDefaultChassis(*c);
-        if (!loadDriver(*c, path, form != FileForm::Plain, prompt)) {
+        if (!loadDriver(*c, path, form != FileForm::Plain, prompt, fitVoiceCoilOfOldFile)) {
             return kExitUsage;
         }
         std::printf("Art:      Chassis\n");

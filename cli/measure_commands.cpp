@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_prompt.h"
+#include "engine/voice_coil_fit.h"
 #include "measure/driver_import.h"
 #include "measure/pir_file.h"
 #include "model/physics.h"
@@ -134,7 +135,7 @@ int runImport(const Args& args) {
     initDefaultChassis(*chassis);
     const FileForm form = detectFileFormOf(o.driver);
     if (form == FileForm::Unknown ||
-        !loadDriver(*chassis, o.driver, form != FileForm::Plain, prompt)) {
+        !loadDriver(*chassis, o.driver, form != FileForm::Plain, prompt, fitVoiceCoilOfOldFile)) {
         if (form == FileForm::Unknown) {
             prompt.showMessage(utf8ToLatin1(o.driver) + " hat falsches Format.");
         }

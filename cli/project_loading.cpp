@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "cli/terminal_prompt.h"
+#include "engine/driver_model.h"
+#include "engine/voice_coil_fit.h"
 #include "measure/results_export.h"
 #include "measure/results_export_sections.h"
 #include "model/record_defaults.h"
@@ -27,7 +29,8 @@ bool loadProjectAnyForm(const std::string& path, TProjekt& project, UserPrompt& 
         return false;
     }
     initDefaultProjekt(project);
-    if (readProjectFile(project, path, form != FileForm::Plain, prompt) != ProjectReadStatus::Ok) {
+    if (readProjectFile(project, path, form != FileForm::Plain, prompt, fitVoiceCoilOfOldFile) !=
+        ProjectReadStatus::Ok) {
         return false;
     }
     recomputeDerivedDriverValues(project);

@@ -1,5 +1,6 @@
 #include "engine/driver_model.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -288,6 +289,18 @@ void DeriveDriverValues(TChassis& c, const TEinbau& e, double f) {
                                                : 1.0 / (c.Labf * kFourPiSquared * e.fbf * e.fbf);
         c.Rbrf = kTwoPi * e.fbf * e.Qkf * c.Labf;
         c.Rabf = e.Qbf <= 0.0 ? kOpen : kTwoPi * e.fbf * c.Labf / e.Qbf;
+    }
+}
+
+void deriveAsMounted(TChassis& chassis, TEinbau& einbau) {
+    DeriveMountingLosses(chassis, einbau);
+    DeriveDriverValues(chassis, einbau, kDeriveAtDc);
+}
+
+void recomputeDerivedDriverValues(TProjekt& p) {
+    const int nChassis = std::clamp<int>(p.nChassis, 0, kMaxChassis);
+    for (int n = 0; n < nChassis; ++n) {
+        deriveAsMounted(p.chassis[n], p.einbau[n]);
     }
 }
 

@@ -37,6 +37,13 @@ void DeriveMountingLosses(const TChassis& chassis, TEinbau& einbau);
 // shows.
 void DeriveDriverValues(TChassis& chassis, const TEinbau& einbau, double f);
 
+// The values the editor shows for a driver in its mounting: the mounting's losses from its damping
+// sliders (DeriveMountingLosses), then the derived values at kDeriveAtDc.
+void deriveAsMounted(TChassis& chassis, TEinbau& einbau);
+
+// deriveAsMounted for every driver in use, as after reading a project file.
+void recomputeDerivedDriverValues(TProjekt& project);
+
 // Validates driver and mounting and evaluates the circuit over the grid `freq` (Hz, ended by an
 // entry <= 0; at most kResultFreqs - 1 points are read). Returns "OK" or the collected German
 // messages. `chassis` receives a vas derived from _SPL where vas is missing, and the derived values

@@ -218,8 +218,7 @@ void mountExampleDriver(TProjekt& p, int n, const TChassis& c, std::int32_t typ,
     e.Vb = vb;
     e.fb = fb;
     p.schallwand[n] = s;
-    DeriveMountingLosses(p.chassis[n], e);
-    DeriveDriverValues(p.chassis[n], e, kDeriveAtDc);
+    deriveAsMounted(p.chassis[n], e);
 }
 
 ExampleGrid::ExampleGrid(TAmp& amp) : w_(amp.weiche) {
@@ -496,8 +495,7 @@ void buildSubwooferBandpassExample(TProjekt& p, int points) {
     e.Vbf = 0.022;
     e.vVf = 1.0;
     e.fbf = 70.0;
-    DeriveMountingLosses(p.chassis[0], e);
-    DeriveDriverValues(p.chassis[0], e, kDeriveAtDc);
+    deriveAsMounted(p.chassis[0], e);
     // Active fourth-order Linkwitz-Riley low-pass at 80 Hz.
     TFilter& lp = p.amp[0].aktfilter.fil[0];
     lp.typ = typOf(FilterKind::LinkwitzRileyLowPass);

@@ -229,14 +229,32 @@ std::string voiceCoilResultText(const TChassis& fitted) {
     return text;
 }
 
+namespace {
+
+// A copy of `chassis` with the motional values Rms, Cms and Lms of the bare driver (mounting kind
+// 0, as an impedance is measured), which the fit holds fixed.
+std::unique_ptr<TChassis> bareDriver(const TChassis& chassis) {
+    auto bare = std::make_unique<TChassis>(chassis);
+    TEinbau mounting = defaultEinbau();
+    mounting.typ = kEinbauIntegriert;
+    deriveAsMounted(*bare, mounting);
+    return bare;
+}
+
+void copyVoiceCoilValues(const TChassis& from, TChassis& to) {
+    to.Le = from.Le;
+    to.Re2 = from.Re2;
+    to.Le2 = from.Le2;
+    to.Re3 = from.Re3;
+    to.Le3 = from.Le3;
+}
+
+} // namespace
+
 bool offerVoiceCoilFit(TChassis& chassis, UserPrompt& prompt) {
     constexpr int kYes = 1;
     constexpr int kNo = 2;
-    auto fitted = std::make_unique<TChassis>(chassis);
-    TEinbau bare = defaultEinbau();
-    bare.typ = kEinbauIntegriert;
-    DeriveMountingLosses(*fitted, bare);
-    DeriveDriverValues(*fitted, bare, kDeriveAtDc);
+    auto fitted = bareDriver(chassis);
     std::string message;
     if (!FitVoiceCoil(*fitted, message)) {
         prompt.showMessage(message);
@@ -245,11 +263,24 @@ bool offerVoiceCoilFit(TChassis& chassis, UserPrompt& prompt) {
     if (prompt.choose(voiceCoilResultText(*fitted), " &Ja |&Nein", kNo) != kYes) {
         return false;
     }
-    chassis.Le = fitted->Le;
-    chassis.Re2 = fitted->Re2;
-    chassis.Le2 = fitted->Le2;
-    chassis.Re3 = fitted->Re3;
-    chassis.Le3 = fitted->Le3;
+    copyVoiceCoilValues(*fitted, chassis);
+    return true;
+}
+
+bool fitVoiceCoilOfOldFile(TChassis& chassis) {
+    // Without these the motional values are not defined; the fit would only produce noise.
+    if (!(chassis.Rdc > 0.0) || !(chassis.qes > 0.0) || !(chassis.qms > 0.0) ||
+        !(chassis.fs > 0.0)) {
+        return false;
+    }
+    auto fitted = bareDriver(chassis);
+    chassis.Rms = fitted->Rms;
+    chassis.Cms = fitted->Cms;
+    chassis.Lms = fitted->Lms;
+    if (!FitVoiceCoil(*fitted)) {
+        return false;
+    }
+    copyVoiceCoilValues(*fitted, chassis);
     return true;
 }
 

@@ -70,4 +70,11 @@ std::string voiceCoilResultText(const TChassis& fitted);
 // it did.
 bool offerVoiceCoilFit(TChassis& chassis, UserPrompt& prompt);
 
+// The fit owed to drivers read from files of version 1000, which lack the voice-coil values: the
+// readers take it as their OldFileVoiceCoilFit. Fits Le .. Le3 with the motional values of the
+// bare driver, which are left in the record (Rms = Rdc qms / qes, Cms = qes / (2 pi fs Rdc),
+// Lms = Rdc / (2 pi fs qes)). False, and the voice-coil values unchanged, when the curve has too
+// few points or Rdc, qes, qms or fs is not > 0.
+bool fitVoiceCoilOfOldFile(TChassis& chassis);
+
 } // namespace sonora

@@ -7,7 +7,6 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/voice_coil_fit.h"
 #include "model/physics.h"
 #include "model/record_defaults.h"
 #include "storage/ini_read.h"
@@ -388,17 +387,6 @@ void readChassisKeys(TMyIniFile& ini, const std::string& section, int version, T
     c.Filters = ini.ReadInteger(s, "Filters", kDefaultFilters);
     readText(ini, s, "pubdate", c.pubdate, kDefaultPubdate);
     readText(ini, s, "OrgFilename", c.orgfilename);
-}
-
-bool fitVoiceCoilOfOldFile(TChassis& c) {
-    // Without these the motional values are not defined; the fit would only produce noise.
-    if (!(c.Rdc > 0.0) || !(c.qes > 0.0) || !(c.qms > 0.0) || !(c.fs > 0.0)) {
-        return false;
-    }
-    c.Rms = c.Rdc * c.qms / c.qes;
-    c.Cms = c.qes / (kTwoPi * c.Rdc * c.fs);
-    c.Lms = c.Rdc / (kTwoPi * c.qes * c.fs);
-    return FitVoiceCoil(c);
 }
 
 } // namespace sonora

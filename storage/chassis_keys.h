@@ -51,12 +51,10 @@ void writeChassisKeys(TMyIniFile& ini, const std::string& section, const TChassi
 void readChassisKeys(TMyIniFile& ini, const std::string& section, int version, TChassis& chassis,
                      const ChassisKeyOptions& options);
 
-// The voice-coil fit of files of version 1000, which lack the voice-coil values: fits Le .. Le3
-// from the impedance curve with the motional values of the bare driver taken from its qualities
-// (Rms = Rdc qms / qes, Cms = qes / (2 pi Rdc fs), Lms = Rdc / (2 pi qes fs)), which are left in
-// the record. False, and the voice-coil values unchanged, when the curve has too few points or
-// Rdc, qes, qms or fs is not > 0.
-bool fitVoiceCoilOfOldFile(TChassis& chassis);
+// Files of version 1000 lack the voice-coil values: their readers hand every driver in use to this
+// fit after reading. The driver model lives above the readers, so their caller passes it
+// (fitVoiceCoilOfOldFile of the engine); with none the values stay as read.
+using OldFileVoiceCoilFit = bool (*)(TChassis& chassis);
 
 // Maker text that writes the maker mark "_hst".
 inline constexpr char kMakerTarvelo[] = "TARVELO";

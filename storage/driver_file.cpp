@@ -5,7 +5,6 @@
 #include <memory>
 #include <numbers>
 
-#include "engine/driver_model.h"
 #include "model/user_prompt.h"
 #include "storage/chassis_keys.h"
 #include "storage/latin1.h"
@@ -54,7 +53,8 @@ bool saveDriver(const TChassis& chassis, const std::string& path, const std::str
     return ok;
 }
 
-bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, UserPrompt& prompt) {
+bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, UserPrompt& prompt,
+                OldFileVoiceCoilFit fit) {
     TMyIniFile ini(path, /*behalteExistierende=*/true, /*bAllowchange=*/false, scrambled,
                    scrambled);
     // A damaged file is refused whole (its messages name it), even when the part that could be
@@ -67,8 +67,8 @@ bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, User
         return false;
     }
     readChassisKeys(ini, kDriverSection, version, chassis);
-    if (version == kFirstFitVersion) {
-        fitVoiceCoilOfOldFile(chassis);
+    if (version == kFirstFitVersion && fit != nullptr) {
+        fit(chassis);
     }
     return true;
 }
@@ -92,14 +92,12 @@ std::string applyLoadedDriverToBaffle(const TChassis& chassis, std::int32_t einb
     return utf8ToLatin1(kMsgLoaded);
 }
 
-bool loadDriverIntoEditor(TChassis& chassis, TEinbau& einbau, TSchallwand& schallwand,
-                          const std::string& path, UserPrompt& prompt) {
-    if (!loadDriver(chassis, path, /*scrambled=*/true, prompt)) {
+bool loadDriverIntoEditor(TChassis& chassis, std::int32_t einbauTyp, TSchallwand& schallwand,
+                          const std::string& path, UserPrompt& prompt, OldFileVoiceCoilFit fit) {
+    if (!loadDriver(chassis, path, /*scrambled=*/true, prompt, fit)) {
         return false;
     }
-    prompt.showMessage(applyLoadedDriverToBaffle(chassis, einbau.typ, schallwand));
-    DeriveMountingLosses(chassis, einbau);
-    DeriveDriverValues(chassis, einbau, kDeriveAtDc);
+    prompt.showMessage(applyLoadedDriverToBaffle(chassis, einbauTyp, schallwand));
     return true;
 }
 

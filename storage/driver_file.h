@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/records.h"
+#include "storage/chassis_keys.h"
 
 namespace sonora {
 
@@ -33,12 +34,13 @@ bool saveDriver(const TChassis& chassis, const std::string& path, const std::str
 
 // Reads `path` into `chassis`: the compressed and scrambled forms when `scrambled` is set, else the
 // plain form. Readable versions fill the record (defaults for missing keys, conversions of the
-// older versions, the voice-coil fit for version 1000) and give true. Otherwise the record is
+// older versions, `fit` for version 1000) and give true. Otherwise the record is
 // unchanged, the store's own messages and then "Dieses Dateiformat wird nicht mehr
 // unterstützt.\r\nBitte verwenden Sie die aktuelle Chassisdatei." (1201 .. 1999) or "Datei hat
 // falsches Datenformat." (any other version, a missing file) are shown, and the result is false.
 // The derived values are not recomputed; the caller does that with its mounting.
-bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, UserPrompt& prompt);
+bool loadDriver(TChassis& chassis, const std::string& path, bool scrambled, UserPrompt& prompt,
+                OldFileVoiceCoilFit fit = nullptr);
 
 // The save dialog's name: a matching ending (".lsc" in any case) becomes ".LSC", any other name
 // gets ".LSC" appended.
@@ -51,8 +53,8 @@ std::string applyLoadedDriverToBaffle(const TChassis& chassis, std::int32_t einb
                                       TSchallwand& schallwand);
 
 // The driver editor's load: loadDriver with the scrambled forms into `chassis`; on success the
-// baffle rule above with its message, and the derived values recomputed for `einbau`.
-bool loadDriverIntoEditor(TChassis& chassis, TEinbau& einbau, TSchallwand& schallwand,
-                          const std::string& path, UserPrompt& prompt);
+// baffle rule above with its message. The editor then derives the values for its mounting.
+bool loadDriverIntoEditor(TChassis& chassis, std::int32_t einbauTyp, TSchallwand& schallwand,
+                          const std::string& path, UserPrompt& prompt, OldFileVoiceCoilFit fit);
 
 } // namespace sonora

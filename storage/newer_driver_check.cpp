@@ -106,7 +106,8 @@ std::string newerDriverQuestion(std::string_view latin1DriverName) {
            utf8ToLatin1("Soll die neuere Chassisdatei nachgeladen werden?");
 }
 
-NewerDriverCheck::NewerDriverCheck(std::string driversFolder) : folder_(std::move(driversFolder)) {}
+NewerDriverCheck::NewerDriverCheck(std::string driversFolder, OldFileVoiceCoilFit fit)
+    : folder_(std::move(driversFolder)), fit_(fit) {}
 
 void NewerDriverCheck::setDriversFolder(std::string driversFolder) {
     folder_ = std::move(driversFolder);
@@ -195,7 +196,7 @@ NewerDriverTickResult NewerDriverCheck::tick(const TProjekt& project, UserPrompt
         return result;
     }
     auto loaded = std::make_unique<TChassis>(chassis);
-    if (!loadDriver(*loaded, result.file, /*scrambled=*/true, prompt)) {
+    if (!loadDriver(*loaded, result.file, /*scrambled=*/true, prompt, fit_)) {
         result.outcome = NewerDriverOutcome::LoadFailed;
         return result;
     }

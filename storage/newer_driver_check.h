@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/records.h"
+#include "storage/chassis_keys.h"
 
 namespace sonora {
 
@@ -72,7 +73,8 @@ struct NewerDriverTickResult {
 // The check as a model the GUI timer drives; the timer calls tick() every kNewerDriverTickMs.
 class NewerDriverCheck {
 public:
-    explicit NewerDriverCheck(std::string driversFolder = {});
+    // `fit` is the voice-coil fit a reloaded driver file of version 1000 goes through.
+    explicit NewerDriverCheck(std::string driversFolder = {}, OldFileVoiceCoilFit fit = nullptr);
 
     void setDriversFolder(std::string driversFolder);
     const std::string& driversFolder() const { return folder_; }
@@ -98,6 +100,7 @@ private:
     int firstMatch(const TChassis& chassis) const;
 
     std::string folder_;
+    OldFileVoiceCoilFit fit_;
     std::vector<DriverFileEntry> table_;
     bool requested_ = false;
     bool active_ = false;

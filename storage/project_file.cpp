@@ -8,7 +8,6 @@
 #include <fstream>
 #include <limits>
 
-#include "engine/driver_model.h"
 #include "model/colors.h"
 #include "model/crossover_grid.h"
 #include "model/frequency_grid.h"
@@ -378,15 +377,15 @@ void readWeiche(TMyIniFile& ini, TPart (&weiche)[kPartSlots], int amp, int versi
     }
 }
 
-void readChassis(TMyIniFile& ini, TProjekt& p, int version) {
+void readChassis(TMyIniFile& ini, TProjekt& p, int version, OldFileVoiceCoilFit fit) {
     for (int n = 0; n < kMaxChassis; ++n) {
         ChassisKeyOptions options;
         options.layout = ChassisKeyLayout::ProjectFile;
         options.membranformSection = "Schallwand" + num(n + 1);
         TChassis& c = p.chassis[n];
         readChassisKeys(ini, "Chassis" + num(n + 1), version, c, options);
-        if (version == kVersionVoiceCoilFit && n < p.nChassis) {
-            fitVoiceCoilOfOldFile(c); // drivers without usable values keep what was read
+        if (version == kVersionVoiceCoilFit && n < p.nChassis && fit != nullptr) {
+            fit(c); // drivers without usable values keep what was read
         }
     }
 }
@@ -550,7 +549,7 @@ bool writeProjectFile(const TProjekt& project, const std::string& path, bool com
 }
 
 ProjectReadStatus readProjectFile(TProjekt& p, const std::string& path, bool scrambled,
-                                  UserPrompt& prompt) {
+                                  UserPrompt& prompt, OldFileVoiceCoilFit fit) {
     TMyIniFile ini(path, true, false, scrambled, false);
     showMessages(ini.messages(), prompt);
     if (ini.readRefused()) {
@@ -579,7 +578,7 @@ ProjectReadStatus readProjectFile(TProjekt& p, const std::string& path, bool scr
     for (int a = 0; a < kMaxAmps; ++a) {
         readWeiche(ini, p.amp[a].weiche, a, version);
     }
-    readChassis(ini, p, version);
+    readChassis(ini, p, version, fit);
     readGemGeh(ini, p.Gemgeh);
     for (int n = 0; n < p.nChassis; ++n) {
         readEinbau(ini, p.einbau[n], n);
@@ -598,14 +597,6 @@ bool hasProjectFileSignature(const std::vector<std::uint8_t>& firstBytes) {
         return true;
     }
     return scrambledHeaderLength(firstBytes) != 0;
-}
-
-void recomputeDerivedDriverValues(TProjekt& p) {
-    const int nChassis = std::clamp<int>(p.nChassis, 0, kMaxChassis);
-    for (int n = 0; n < nChassis; ++n) {
-        DeriveMountingLosses(p.chassis[n], p.einbau[n]);
-        DeriveDriverValues(p.chassis[n], p.einbau[n], kDeriveAtDc);
-    }
 }
 
 void makeDefaultProject(TProjekt& p, const std::string& projectsFolder, UserPrompt& prompt) {
@@ -628,7 +619,8 @@ void makeDefaultProject(TProjekt& p, const std::string& projectsFolder, UserProm
 }
 
 ProjectOpenStatus openProjectFile(TProjekt& project, const std::string& path,
-                                  const std::string& projectsFolder, UserPrompt& prompt) {
+                                  const std::string& projectsFolder, UserPrompt& prompt,
+                                  OldFileVoiceCoilFit fit) {
     std::vector<std::uint8_t> head(kSignatureBytes);
     std::ifstream in(path, std::ios::binary);
     in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
@@ -641,10 +633,9 @@ ProjectOpenStatus openProjectFile(TProjekt& project, const std::string& path,
         makeDefaultProject(project, projectsFolder, prompt);
         return ProjectOpenStatus::NotAProjectFile;
     }
-    if (readProjectFile(project, path, true, prompt) != ProjectReadStatus::Ok) {
+    if (readProjectFile(project, path, true, prompt, fit) != ProjectReadStatus::Ok) {
         return ProjectOpenStatus::WrongFormat;
     }
-    recomputeDerivedDriverValues(project);
     return ProjectOpenStatus::Opened;
 }
 

@@ -9,6 +9,7 @@
 
 #include "model/records.h"
 #include "model/user_prompt.h"
+#include "storage/chassis_keys.h"
 
 namespace sonora {
 
@@ -44,17 +45,15 @@ bool writeProjectFile(const TProjekt& project, const std::string& path, bool com
 // that reads as NaN or infinite takes the key's default; a part kind outside 0..6 becomes an
 // empty slot, a driver number outside 0..31 becomes 0, a free wire's node outside 0..132 is
 // clamped; directions outside their lists become 0, and other Int16/Int8 fields (polarity, damping
-// sliders) are clamped to their type's range.
+// sliders) are clamped to their type's range. Drivers of version 1000 files go through `fit`. The
+// derived driver values are left to the caller (recomputeDerivedDriverValues of the engine).
 ProjectReadStatus readProjectFile(TProjekt& project, const std::string& path, bool scrambled,
-                                  UserPrompt& prompt);
+                                  UserPrompt& prompt, OldFileVoiceCoilFit fit = nullptr);
 
 // True when the first 8 bytes of a file carry a signature of the forms the main window opens:
 // the compressed marker "MyIni2CK", or the scrambled-line header of the current or the older
 // (36-character) header variant.
 bool hasProjectFileSignature(const std::vector<std::uint8_t>& firstBytes);
-
-// Re-derives the mounting losses and the driver values (at kDeriveAtDc) of every driver in use.
-void recomputeDerivedDriverValues(TProjekt& project);
 
 // The project of "New project" and of a failed open: the record cleared to zeros, then the reader
 // applied to the missing file "temp" + k + ".tmp" in `projectsFolder` (k the first number from 900
@@ -63,16 +62,17 @@ void recomputeDerivedDriverValues(TProjekt& project);
 void makeDefaultProject(TProjekt& project, const std::string& projectsFolder, UserPrompt& prompt);
 
 enum class ProjectOpenStatus {
-    Opened,          // read; derived driver values recomputed; project.saved is true
+    Opened,          // read (derived driver values left to the caller); project.saved is true
     NotAProjectFile, // no signature: message shown, `project` replaced by the default project
     WrongFormat,     // wrong version, or a damaged file: message shown, `project` unchanged
 };
 
 // The main window's open: signature check of the first 8 bytes (message path + "\r" + "ist keine
 // gültige Projektdatei dieser Version von Sonora." and the default project otherwise), reading in
-// the scrambled forms, recomputation of the derived driver values.
+// the scrambled forms with `fit` for version 1000. The caller recomputes the derived driver values.
 ProjectOpenStatus openProjectFile(TProjekt& project, const std::string& path,
-                                  const std::string& projectsFolder, UserPrompt& prompt);
+                                  const std::string& projectsFolder, UserPrompt& prompt,
+                                  OldFileVoiceCoilFit fit);
 
 // The name the main window saves under: ".LSP" appended unless the last four characters,
 // upper-cased, are ".LSP"; empty (nothing is saved) for names of 4 characters or fewer.

@@ -5,6 +5,8 @@
 
 #include "app/shell/title.h"
 #include "app/shell/workspace_text.h"
+#include "engine/driver_model.h"
+#include "engine/voice_coil_fit.h"
 #include "model/record_defaults.h"
 #include "storage/file_io.h"
 #include "storage/project_file.h"
@@ -27,7 +29,8 @@ Workspace::Workspace(UserPrompt& prompt, CalcRequests& calc, WorkspaceView& view
                      ProgramEnvironment environment, WorkspacePaths paths)
     : prompt_(prompt), calc_(calc), view_(view), env_(std::move(environment)),
       paths_(std::move(paths)), project_(std::make_unique<TProjekt>()),
-      reference_(std::make_unique<TProjekt>()), newerDrivers_(env_.folders.drivers) {
+      reference_(std::make_unique<TProjekt>()),
+      newerDrivers_(env_.folders.drivers, fitVoiceCoilOfOldFile) {
     // A valid project from the first moment; startUp replaces it by the default project.
     initDefaultProjekt(*project_);
     dialogFolder_ = env_.folders.projects;
@@ -201,10 +204,14 @@ ProjectOpenStatus Workspace::readProject(const std::string& file, bool undoStep)
     // Read into a copy: a file that is refused must leave the project exactly as it was. The
     // reader keeps what the file does not hold, so the copy starts as the current project.
     auto loaded = std::make_unique<TProjekt>(*project_);
-    const ProjectOpenStatus status = openProjectFile(*loaded, file, env_.folders.projects, prompt_);
+    const ProjectOpenStatus status =
+        openProjectFile(*loaded, file, env_.folders.projects, prompt_, fitVoiceCoilOfOldFile);
     if (status == ProjectOpenStatus::WrongFormat) {
         refreshMenus(); // the project, its name, the saved flag and the undo stack are unchanged
         return status;
+    }
+    if (status == ProjectOpenStatus::Opened) {
+        recomputeDerivedDriverValues(*loaded);
     }
     if (undoStep) {
         pushUndo(kUndoLoadFile);
@@ -396,7 +403,8 @@ void Workspace::offerRecovery() {
         return;
     }
     auto restored = std::make_unique<TProjekt>(*project_);
-    if (readProjectFile(*restored, copy, true, prompt_) != ProjectReadStatus::Ok) {
+    if (readProjectFile(*restored, copy, true, prompt_, fitVoiceCoilOfOldFile) !=
+        ProjectReadStatus::Ok) {
         return; // the messages named the copy; it stays for another try
     }
     recomputeDerivedDriverValues(*restored);

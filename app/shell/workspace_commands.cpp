@@ -335,8 +335,7 @@ void Workspace::newerDriverTick() {
             pushUndo(r.undoLabel);
             TChassis& c = project_->chassis[r.driver];
             c = *r.chassis;
-            DeriveMountingLosses(c, project_->einbau[r.driver]);
-            DeriveDriverValues(c, project_->einbau[r.driver], kDeriveAtDc);
+            deriveAsMounted(c, project_->einbau[r.driver]);
             changed(false);
         }
         break;

@@ -208,8 +208,7 @@ void DriverEditor::refreshLive() {
     readControls(scratch);
     TChassis& c = *scratch_;
     TEinbau& e = scratchEinbau_;
-    DeriveMountingLosses(c, e);
-    DeriveDriverValues(c, e, kDeriveAtDc);
+    deriveAsMounted(c, e);
     showDerived(c);
     // From the sliders the loss factors are computed; the fields show them.
     const bool explicitLosses = e.mbQExpl;
@@ -274,8 +273,7 @@ const TSchallwand& DriverEditor::editedBaffle() {
 
 void DriverEditor::apply() {
     storeEntries(true);
-    DeriveMountingLosses(*chassis_, einbau_);
-    DeriveDriverValues(*chassis_, einbau_, kDeriveAtDc);
+    deriveAsMounted(*chassis_, einbau_);
     workspace_.acceptDriver(driver_, *chassis_, einbau_, schallwand_);
     showRecords();
 }
@@ -362,15 +360,18 @@ bool DriverEditor::fitVoiceCoil() {
 
 bool DriverEditor::loadDriverFile(const std::string& file) {
     storeEntries(true);
-    const bool done = loadDriverIntoEditor(*chassis_, einbau_, schallwand_, file, prompt_);
+    const bool done = loadDriverIntoEditor(*chassis_, einbau_.typ, schallwand_, file, prompt_,
+                                           fitVoiceCoilOfOldFile);
+    if (done) {
+        deriveAsMounted(*chassis_, einbau_);
+    }
     showRecords();
     return done;
 }
 
 bool DriverEditor::saveDriverFile(const std::string& dialogName) {
     storeEntries(true);
-    DeriveMountingLosses(*chassis_, einbau_);
-    DeriveDriverValues(*chassis_, einbau_, kDeriveAtDc);
+    deriveAsMounted(*chassis_, einbau_);
     // Saved by the user: no maker mark.
     const bool done = saveDriver(*chassis_, driverFileName(dialogName), "", prompt_);
     showRecords();

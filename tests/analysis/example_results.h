@@ -10,6 +10,7 @@
 
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
+#include "engine/driver_model.h"
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/project_file.h"

@@ -1,3 +1,5 @@
+#include "engine/driver_model.h"
+#include "engine/voice_coil_fit.h"
 #include "workspace_fixture.h"
 
 #include "engine/example_projects.h"
@@ -46,8 +48,10 @@ TEST_F(WorkspaceTest, ASavedProjectLoadsBackIntoAnotherWorkspace) {
     // The reader fills the current project (entries beyond the counts keep what they held), so
     // the oracle starts from the same project.
     auto expected = std::make_unique<TProjekt>(ws->project());
-    ASSERT_EQ(openProjectFile(*expected, path("two.LSP"), env.folders.projects, prompt),
+    ASSERT_EQ(openProjectFile(*expected, path("two.LSP"), env.folders.projects, prompt,
+                              fitVoiceCoilOfOldFile),
               ProjectOpenStatus::Opened);
+    recomputeDerivedDriverValues(*expected);
     const int all = calc.calcAllNewCount;
     ASSERT_TRUE(ws->loadProject(path("two.LSP")));
     EXPECT_TRUE(sameBytes(ws->project(), *expected));

@@ -78,7 +78,7 @@ TEST_F(WorkspaceKeep, ADamagedFileLeavesTheProjectItsNameTheSavedFlagAndTheUndoS
     // "Speichern" afterwards writes the user's project, not defaults, to the user's file.
     ASSERT_TRUE(ws->saveProject(ws->dialogFolder() + ws->dialogFileName()));
     auto back = std::make_unique<TProjekt>(ws->project());
-    ASSERT_EQ(openProjectFile(*back, path("drei.LSP"), env.folders.projects, prompt),
+    ASSERT_EQ(openProjectFile(*back, path("drei.LSP"), env.folders.projects, prompt, nullptr),
               ProjectOpenStatus::Opened);
     EXPECT_EQ(back->nChassis, 3);
     EXPECT_EQ(back->amp[0].aktfilter.pegel, 2 + kUndoSlots + 1);
@@ -104,7 +104,7 @@ TEST_F(WorkspaceKeep, UndoOfALoadGivesBackTheFileNameTheTitleAndTheDialogNames) 
     ASSERT_TRUE(ws->saveProject(ws->dialogFolder() + ws->dialogFileName()));
     EXPECT_EQ(bytesOf(path("zwei.LSP")), zwei);
     auto back = std::make_unique<TProjekt>(ws->project());
-    ASSERT_EQ(openProjectFile(*back, path("drei.LSP"), env.folders.projects, prompt),
+    ASSERT_EQ(openProjectFile(*back, path("drei.LSP"), env.folders.projects, prompt, nullptr),
               ProjectOpenStatus::Opened);
     EXPECT_EQ(back->nChassis, 3);
 

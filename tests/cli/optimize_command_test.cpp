@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/calc_thread.h"
+#include "engine/driver_model.h"
 #include "engine/example_projects.h"
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"

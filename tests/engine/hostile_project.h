@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 
+#include "engine/driver_model.h"
 #include "engine/example_projects.h"
 #include "model/crossover_grid.h"
 #include "model/frequency_grid.h"

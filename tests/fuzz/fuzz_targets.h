@@ -21,6 +21,8 @@
 #include "app/shell/crossover_editor_library.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
+#include "engine/driver_model.h"
+#include "engine/voice_coil_fit.h"
 #include "measure/driver_import.h"
 #include "measure/lim_file.h"
 #include "measure/pir_file.h"
@@ -314,8 +316,8 @@ inline void wholeProject(const std::uint8_t* data, std::size_t size) {
     auto project = std::make_unique<TProjekt>(); // cleared; the reader fills in the defaults
     ScriptedPrompt prompt;
     const std::vector<std::uint8_t> head(data, data + std::min<std::size_t>(size, 8));
-    if (readProjectFile(*project, file.path(), hasProjectFileSignature(head), prompt) !=
-        ProjectReadStatus::Ok) {
+    if (readProjectFile(*project, file.path(), hasProjectFileSignature(head), prompt,
+                        fitVoiceCoilOfOldFile) != ProjectReadStatus::Ok) {
         return;
     }
     project->sz = kFuzzGridPoints;

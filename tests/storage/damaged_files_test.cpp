@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "damaged_project_samples.h"
+#include "engine/voice_coil_fit.h"
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/chassis_keys.h"
@@ -78,7 +79,7 @@ TEST_F(DamagedFiles, ProjectsAreRefusedWithTheirNameAndLeaveTheProjectAsItWas) {
         EXPECT_EQ(prompt.messages.back(), utf8ToLatin1(file) + " hat falsches Format.");
 
         ScriptedPrompt openPrompt;
-        EXPECT_EQ(openProjectFile(*project, file, path(""), openPrompt),
+        EXPECT_EQ(openProjectFile(*project, file, path(""), openPrompt, fitVoiceCoilOfOldFile),
                   ProjectOpenStatus::WrongFormat);
         EXPECT_EQ(std::memcmp(project.get(), before.get(), sizeof(TProjekt)), 0);
         EXPECT_EQ(openPrompt.messages, prompt.messages);
@@ -136,8 +137,9 @@ TEST_F(DamagedFiles, DriversAreRefusedInTheLoaderTheEditorAndTheNewerFileCheck) 
         project->schallwand[0].swd = 0.123;
         const auto projectBefore = std::make_unique<TProjekt>(*project);
         ScriptedPrompt editorPrompt;
-        EXPECT_FALSE(loadDriverIntoEditor(project->chassis[0], project->einbau[0],
-                                          project->schallwand[0], file, editorPrompt));
+        EXPECT_FALSE(loadDriverIntoEditor(project->chassis[0], project->einbau[0].typ,
+                                          project->schallwand[0], file, editorPrompt,
+                                          fitVoiceCoilOfOldFile));
         EXPECT_EQ(std::memcmp(project.get(), projectBefore.get(), sizeof(TProjekt)), 0);
         EXPECT_EQ(editorPrompt.messages, prompt.messages);
     }

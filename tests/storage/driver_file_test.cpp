@@ -1,5 +1,7 @@
 // Driver files: save and load round trips of every key, curves and phases as stored, the maker
 // mark, the publication date, the save dialog's name rule and the editor's load rule.
+#include "engine/driver_model.h"
+#include "engine/voice_coil_fit.h"
 #include "storage/driver_file.h"
 
 #include <cmath>
@@ -325,7 +327,9 @@ TEST_F(DriverFile, EditorLoadTakesTheOutletDiameterForKindsZeroToTwo) {
         TSchallwand sw{};
         sw.swd = 0.5;
         ScriptedPrompt p;
-        ASSERT_TRUE(loadDriverIntoEditor(*edited, einbau, sw, path("e.LSC"), p));
+        ASSERT_TRUE(
+            loadDriverIntoEditor(*edited, einbau.typ, sw, path("e.LSC"), p, fitVoiceCoilOfOldFile));
+        deriveAsMounted(*edited, einbau); // what the editor does next
         ASSERT_EQ(p.messages.size(), 1u);
         if (typ <= 2) {
             EXPECT_NEAR(sw.swd, d, 1e-15);
@@ -346,7 +350,8 @@ TEST_F(DriverFile, EditorLoadTakesTheOutletDiameterForKindsZeroToTwo) {
     TSchallwand sw{};
     sw.swd = 0.5;
     ScriptedPrompt p;
-    EXPECT_FALSE(loadDriverIntoEditor(*edited, einbau, sw, path("missing.LSC"), p));
+    EXPECT_FALSE(loadDriverIntoEditor(*edited, einbau.typ, sw, path("missing.LSC"), p,
+                                      fitVoiceCoilOfOldFile));
     EXPECT_EQ(sw.swd, 0.5);
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0], "Datei hat falsches Datenformat.");

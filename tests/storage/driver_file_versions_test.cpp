@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/voice_coil_fit.h"
 #include "model/record_defaults.h"
 #include "model/user_prompt.h"
 #include "storage/latin1.h"
@@ -41,12 +42,13 @@ protected:
         return p;
     }
 
-    // Loads `p` (plain form) into a fresh record; fails the test when the load fails.
+    // Loads `p` (plain form) into a fresh record with the program's fit for version 1000; fails
+    // the test when the load fails.
     std::unique_ptr<TChassis> load(const std::string& p) {
         auto c = std::make_unique<TChassis>();
         initDefaultChassis(*c);
         ScriptedPrompt prompt;
-        EXPECT_TRUE(loadDriver(*c, p, /*scrambled=*/false, prompt));
+        EXPECT_TRUE(loadDriver(*c, p, /*scrambled=*/false, prompt, fitVoiceCoilOfOldFile));
         EXPECT_TRUE(prompt.messages.empty());
         return c;
     }
@@ -189,6 +191,12 @@ TEST_F(DriverFileVersions, Version1000FitsTheVoiceCoilFromTheImpedanceCurve) {
     EXPECT_NEAR(c->Le2, le2, 0.03 * le2);
     EXPECT_NEAR(c->Re3, re3, 0.03 * re3);
     EXPECT_NEAR(c->Le3, le3, 0.03 * le3);
+    // The fit is the caller's: a reader given none leaves the values as read.
+    auto asRead = std::make_unique<TChassis>();
+    initDefaultChassis(*asRead);
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(loadDriver(*asRead, writePlain(1000, keys), /*scrambled=*/false, prompt));
+    EXPECT_EQ(asRead->Le, 0.0);
     // Version 1001 does not fit: the file's values (here the defaults) stay.
     c = load(writePlain(1001, keys));
     EXPECT_EQ(c->Le, 0.0);

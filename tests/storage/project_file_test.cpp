@@ -1,3 +1,4 @@
+#include "engine/voice_coil_fit.h"
 #include "storage/project_file.h"
 
 #include "engine/driver_model.h"
@@ -441,7 +442,8 @@ protected:
     // Reads a plain file into a default project.
     std::unique_ptr<TProjekt> readPlain(const std::string& p, ScriptedPrompt& prompt) {
         auto project = defaultProject();
-        EXPECT_EQ(readProjectFile(*project, p, false, prompt), ProjectReadStatus::Ok);
+        EXPECT_EQ(readProjectFile(*project, p, false, prompt, fitVoiceCoilOfOldFile),
+                  ProjectReadStatus::Ok);
         return project;
     }
 
@@ -994,10 +996,12 @@ TEST_F(ProjectFile, SignatureDecidesWhatTheMainWindowOpens) {
     EXPECT_FALSE(hasProjectFileSignature({plainText.begin(), plainText.begin() + 8}));
 
     auto opened = defaultProject();
-    EXPECT_EQ(openProjectFile(*opened, compressed, path(""), prompt), ProjectOpenStatus::Opened);
+    EXPECT_EQ(openProjectFile(*opened, compressed, path(""), prompt, fitVoiceCoilOfOldFile),
+              ProjectOpenStatus::Opened);
     EXPECT_TRUE(prompt.messages.empty());
     EXPECT_EQ(opened->nChassis, 3);
-    // The derived values of the drivers in use are recomputed after reading.
+    // The derived values of the drivers in use are recomputed after reading, as every opener does.
+    recomputeDerivedDriverValues(*opened);
     auto expected = std::make_unique<TProjekt>(*opened);
     for (int n = 0; n < 3; ++n) {
         expected->chassis[n].Qts = 0;
@@ -1008,7 +1012,7 @@ TEST_F(ProjectFile, SignatureDecidesWhatTheMainWindowOpens) {
     EXPECT_EQ(opened->chassis[3].Qts, 0); // not in use
 
     auto refused = richProject();
-    EXPECT_EQ(openProjectFile(*refused, plain, path(""), prompt),
+    EXPECT_EQ(openProjectFile(*refused, plain, path(""), prompt, fitVoiceCoilOfOldFile),
               ProjectOpenStatus::NotAProjectFile);
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages[0],

@@ -30,6 +30,7 @@
 #include "app/ui/status_line.h"
 #include "engine/calc_form.h"
 #include "engine/calc_thread.h"
+#include "engine/driver_model.h"
 #include "gui_test_support.h"
 #include "model/record_defaults.h"
 #include "qcustomplot.h"
