@@ -28,8 +28,27 @@ std::string gradeLines(const TBewertungen& g) {
            "\r\n" + line("Note gesamt      ", g.Note);
 }
 
+std::array<double, kOptiValueSlots> valueChanges(const std::array<double, kOptiValueSlots>& start,
+                                                 const std::array<double, kOptiValueSlots>& now,
+                                                 int count) {
+    constexpr double kPercent = 100;
+    std::array<double, kOptiValueSlots> change{};
+    const auto n = static_cast<std::size_t>(std::clamp(count, 0, kOptiValueSlots));
+    for (std::size_t i = 0; i < n; ++i) {
+        change[i] = start[i] != 0 ? kPercent * (now[i] / start[i] - 1) : 0;
+    }
+    return change;
+}
+
 void OptiHistory::append(const TBewertungen& g) {
-    const OptiHistoryEntry e{g.Note, g.Note_F, g.Note_W, g.Note_I, g.Note_Ph};
+    append(g, {}, 0);
+}
+
+void OptiHistory::append(const TBewertungen& g, const std::array<double, kOptiValueSlots>& change,
+                         int nValues) {
+    OptiHistoryEntry e{g.Note, g.Note_F, g.Note_W, g.Note_I, g.Note_Ph};
+    e.nValues = std::clamp(nValues, 0, kOptiValueSlots);
+    e.change = change;
     if (nnhist < kMaxEntries) {
         nhist[static_cast<std::size_t>(nnhist++)] = e;
         return;

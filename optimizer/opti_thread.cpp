@@ -218,6 +218,15 @@ bool TOptiThread::startCalculation() {
     });
 }
 
+void TOptiThread::showGrades() {
+    const TProjekt& best = projectOf(kBest);
+    for (int i = 0; i < startValues_.count; ++i) {
+        HistValues[2][static_cast<std::size_t>(i)] =
+            optiValueIn(best, startValues_.values[static_cast<std::size_t>(i)]);
+    }
+    options_.host->Noten2Memo(run(kBest).Bewertungen, *run(kBest).calc->Res);
+}
+
 void TOptiThread::runOptimization() {
     passes_ = 0;
     {
@@ -231,13 +240,14 @@ void TOptiThread::runOptimization() {
     if (!startCalculation()) {
         return; // timed out or terminated: ends like a finished run
     }
-    options_.host->Noten2Memo(run(kBest).Bewertungen, *run(kBest).calc->Res);
+    startValues_ = OptiValues;
     for (int i = 0; i < OptiValues.count; ++i) {
         HistValues[0][static_cast<std::size_t>(i)] =
             OptiValues.values[static_cast<std::size_t>(i)].Value;
         HistValues[1][static_cast<std::size_t>(i)] =
             OptiValues.values[static_cast<std::size_t>(i)].Value;
     }
+    showGrades();
     avgnote = kStartAvgNote;
     for (int pass = 1; !shallstop && !terminated_; ++pass) {
         {
@@ -251,7 +261,7 @@ void TOptiThread::runOptimization() {
             return;
         }
         ++passes_;
-        options_.host->Noten2Memo(run(kBest).Bewertungen, *run(kBest).calc->Res);
+        showGrades();
         bool finishedRun = true;
         for (int i = 0; i < OptiValues.count; ++i) {
             const TOptiValue& v = OptiValues.values[static_cast<std::size_t>(i)];

@@ -91,6 +91,11 @@ public:
     const RunObject& runObject(int k) const { return runs_[static_cast<std::size_t>(k)]; }
     const TProjekt& merkprojekt() const { return *Merkprojekt; }
     const OptiValueList& optiValues() const { return OptiValues; }
+    // HistValues and the values they belong to (the list collected at the start of the run).
+    const std::array<std::array<double, kOptiValueSlots>, 4>& histValues() const {
+        return HistValues;
+    }
+    const OptiValueList& historyValues() const { return startValues_; }
     std::string fortschritt() const;
     int progressPermille() const { return pbtag.load(); }
     double averageNote() const { return avgnote; }
@@ -114,6 +119,7 @@ private:
     bool waitObjects(std::initializer_list<int> objects, std::chrono::milliseconds poll,
                      int maxPolls, const std::function<void()>& onPoll = {});
     void setProgress(int permille);
+    void showGrades(); // Noten2Memo with object 0, its values noted in HistValues first
     TProjekt& projectOf(int k) { return *runs_[static_cast<std::size_t>(k)].calc->newProjekt; }
     RunObject& run(int k) { return runs_[static_cast<std::size_t>(k)]; }
 
@@ -127,7 +133,11 @@ private:
     bool signalled_ = false;        // evRun, guarded by mutex_
     std::atomic<bool> bFinalized{false};
     OptiValueList OptiValues;
-    std::array<std::array<double, kOptiValueSlots>, 4> HistValues{}; // rows 0, 1: start values
+    // Indexed like the values collected at the start (fixing a part removes it from OptiValues,
+    // not from here). Rows 0 and 1: each value's start value; row 2: the best design's value at
+    // the latest grade display (the history chart's value curves); row 3 is not used.
+    std::array<std::array<double, kOptiValueSlots>, 4> HistValues{};
+    OptiValueList startValues_;    // the values as collected at the start
     mutable std::mutex textMutex_; // sFortschritt may be shown while a run goes on
     std::string sFortschritt;      // "S"/"V" improved, "."/"-" not, per step of the pass
     bool bOptiAllAmps = false;     // every amplifier's gain is marked

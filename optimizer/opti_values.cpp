@@ -112,6 +112,22 @@ template <typename Filter> auto* filterField(Filter& f, std::int32_t atyp) {
 
 } // namespace
 
+std::string optiValueName(const TOptiValue& v) {
+    std::string name = v.text1;
+    const std::size_t equals = name.find(" = ");
+    if (equals != std::string::npos) {
+        name.resize(equals);
+    }
+    const std::string amp = std::to_string(v.wNr + 1);
+    if (!v.bAktiv) {
+        return name + " W" + amp + "/" + std::to_string(v.Partnr + 1);
+    }
+    if (v.Partnr < 0) {
+        return name + " V" + amp;
+    }
+    return name + " F" + amp + "/" + std::to_string(v.Partnr + 1);
+}
+
 OptiValueLabel partValueLabel(std::int32_t typ) {
     const Limits& l = partLimits(typ);
     return {l.text1, l.text2, l.multiplier};

@@ -59,6 +59,11 @@ struct OptiValueLabel {
 };
 OptiValueLabel partValueLabel(std::int32_t typ);
 
+// The name a value's curve carries in the history chart: its label without " = " and where it
+// sits: "C W1/17" (amplifier 1's crossover, slot 17), "f F2/3" (amplifier 2, filter stage 3),
+// "A V1" (amplifier 1's gain).
+std::string optiValueName(const TOptiValue& v);
+
 // Reads and writes the project field a value stands for.
 double optiValueIn(const TProjekt& p, const TOptiValue& v);
 void setOptiValue(TProjekt& p, const TOptiValue& v, double x);

@@ -108,7 +108,19 @@ void OptimizerWindow::Noten2Memo(const TBewertungen& grades, const TResult& res)
             redrawMain();
         }
     }
-    history.append(grades);
+    if (thread_ != nullptr) {
+        const auto& values = thread_->histValues();
+        const OptiValueList& list = thread_->historyValues();
+        const int n = list.count;
+        history.append(grades, valueChanges(values[0], values[2], n), n);
+        historyValueNames.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            historyValueNames[static_cast<std::size_t>(i)] =
+                optiValueName(list.values[static_cast<std::size_t>(i)]);
+        }
+    } else {
+        history.append(grades);
+    }
     nHistUpdate = true;
 }
 

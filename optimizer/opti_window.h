@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/calc_thread.h"
 #include "model/user_prompt.h"
@@ -67,6 +68,7 @@ public:
     std::string ergebnisseNach; // "Ergebnisse nach Optimierung"
     std::string devLog;         // developer log
     OptiHistory history;
+    std::vector<std::string> historyValueNames; // the value curves' names (optiValueName)
     bool nHistUpdate = false;
     int progressPermille = -1;
     bool startEnabled = true;

@@ -17,6 +17,8 @@ namespace sonora {
 
 namespace {
 
+constexpr int kTmYearBase = 1900; // std::tm counts years from here, months from 0
+
 // More significant digits than this are never written; rounding is limited to it as well, so a
 // long text is always correctly rounded instead of cut.
 constexpr int kMaxDigits = 12;
@@ -465,7 +467,6 @@ std::locale userLocale() {
 }
 
 std::string shortDateText(const DateValue& date, const std::locale& locale) {
-    constexpr int kTmYearBase = 1900;
     std::tm tm{};
     tm.tm_mday = date.day;
     tm.tm_mon = date.month - 1;
@@ -488,7 +489,6 @@ std::string shortDateText(const DateValue& date, const std::locale& locale) {
 DateValue today() {
     // std::localtime hands out one shared buffer; the lock keeps our own callers apart.
     static std::mutex clockMutex;
-    constexpr int kTmYearBase = 1900;
     const std::time_t now = std::time(nullptr);
     std::lock_guard lock(clockMutex);
     const std::tm* local = std::localtime(&now);

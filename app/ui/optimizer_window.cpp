@@ -157,7 +157,7 @@ OptimizerDialog::OptimizerDialog(UserPrompt& prompt, OptimizerConnections connec
     connect(historyTimer_, &QTimer::timeout, this, [this] {
         if (model_.nHistUpdate) {
             model_.nHistUpdate = false;
-            history_->setHistory(model_.history);
+            history_->setHistory(model_.history, model_.historyValueNames);
             emit historyRedrawn();
         }
     });

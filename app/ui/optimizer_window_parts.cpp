@@ -1,8 +1,10 @@
 #include "app/ui/optimizer_window_parts.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -165,34 +167,62 @@ void WeightsWindow::changed() {
 HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    auto* choiceRow = new QHBoxLayout;
+    choiceRow->addWidget(new QLabel(fromUtf8("Verlauf:"), this));
+    viewChoice_ = new QComboBox(this);
+    viewChoice_->addItem(fromUtf8("Noten"));
+    viewChoice_->addItem(fromUtf8("Optimierte Werte (Änderung in %)"));
+    choiceRow->addWidget(viewChoice_);
+    choiceRow->addStretch(1);
+    layout->addLayout(choiceRow);
     plot_ = new QCustomPlot(this);
     layout->addWidget(plot_);
-    const QColor colours[5] = {Qt::black, Qt::blue, Qt::darkGreen, Qt::red, Qt::magenta};
-    for (int k = 0; k < 5; ++k) {
-        QCPGraph* g = plot_->addGraph();
-        g->setName(fromUtf8(kHistoryCurveNames[k]));
-        g->setPen(QPen(colours[k], 1));
-    }
-    // y = 115 - 15·grade pixels in a 115-pixel-high picture, one pixel per entry: the axes
-    // cover the grades 0 .. 115/15 and the 250 entries.
     plot_->xAxis->setRange(0, kHistoryWidth);
-    plot_->yAxis->setRange(0, kHistoryBase / kHistoryPixelsPerGrade);
     plot_->xAxis->setLabel(fromUtf8("Schritt"));
-    plot_->yAxis->setLabel(fromUtf8("Note"));
-    plot_->legend->setVisible(true);
     plot_->legend->setFont(QFont(font().family(), font().pointSize() - 1));
     plot_->setMinimumSize(kHistoryWidth + 80, kHistoryBase + 60);
+    connect(viewChoice_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { setView(index == 1 ? View::Values : View::Grades); });
+    redraw();
 }
 
-void HistoryChart::setHistory(const OptiHistory& history) {
-    const int n = history.size();
+void HistoryChart::setHistory(const OptiHistory& history,
+                              const std::vector<std::string>& valueNames) {
+    history_ = history;
+    valueNames_ = valueNames;
+    redraw();
+}
+
+void HistoryChart::setView(View view) {
+    view_ = view;
+    const int index = view == View::Values ? 1 : 0;
+    if (viewChoice_->currentIndex() != index) {
+        viewChoice_->setCurrentIndex(index); // comes back here through the signal
+        return;
+    }
+    redraw();
+}
+
+void HistoryChart::redraw() {
+    plot_->clearGraphs();
+    if (view_ == View::Values) {
+        drawValues();
+    } else {
+        drawGrades();
+    }
+    plot_->replot();
+}
+
+void HistoryChart::drawGrades() {
+    const QColor colours[5] = {Qt::black, Qt::blue, Qt::darkGreen, Qt::red, Qt::magenta};
+    const int n = history_.size();
     QVector<double> x(n);
     std::array<QVector<double>, 5> y;
     for (auto& v : y) {
         v.resize(n);
     }
     for (int i = 0; i < n; ++i) {
-        const OptiHistoryEntry& e = history[i];
+        const OptiHistoryEntry& e = history_[i];
         x[i] = i;
         y[0][i] = e.Note;
         y[1][i] = e.Note_F;
@@ -202,8 +232,11 @@ void HistoryChart::setHistory(const OptiHistory& history) {
     }
     double highest = 0;
     for (int k = 0; k < 5; ++k) {
+        QCPGraph* g = plot_->addGraph();
+        g->setName(fromUtf8(kHistoryCurveNames[k]));
+        g->setPen(QPen(colours[k], 1));
         const auto& curve = y[static_cast<std::size_t>(k)];
-        plot_->graph(k)->setData(x, curve, true);
+        g->setData(x, curve, true);
         for (double v : curve) {
             if (std::isfinite(v)) {
                 highest = std::max(highest, v);
@@ -211,9 +244,42 @@ void HistoryChart::setHistory(const OptiHistory& history) {
         }
     }
     // Grades run from far above 10 at the start of a run to below 1 at its end: the axis follows
-    // the highest curve with a little room above; an empty history keeps the first picture's 0..7.
+    // the highest curve with a little room above; an empty history keeps the first picture's 0..7
+    // (y = 115 - 15·grade pixels in a 115-pixel-high picture).
     plot_->yAxis->setRange(0, highest > 0 ? highest * 1.05 : kHistoryBase / kHistoryPixelsPerGrade);
-    plot_->replot();
+    plot_->yAxis->setLabel(fromUtf8("Note"));
+    plot_->legend->setVisible(true);
+}
+
+void HistoryChart::drawValues() {
+    constexpr int kLegendCurves = 8;   // more names would cover the curves
+    constexpr double kEmptyRange = 10; // percent either way while nothing moved
+    const int n = history_.size();
+    const int values = n > 0 ? history_[n - 1].nValues : 0;
+    QVector<double> x(n);
+    for (int i = 0; i < n; ++i) {
+        x[i] = i;
+    }
+    double widest = 0;
+    for (int k = 0; k < values; ++k) {
+        QVector<double> y(n);
+        for (int i = 0; i < n; ++i) {
+            y[i] = history_[i].change[static_cast<std::size_t>(k)];
+            if (std::isfinite(y[i])) {
+                widest = std::max(widest, std::abs(y[i]));
+            }
+        }
+        QCPGraph* g = plot_->addGraph();
+        if (static_cast<std::size_t>(k) < valueNames_.size()) {
+            g->setName(fromLatin1(valueNames_[static_cast<std::size_t>(k)]));
+        }
+        g->setPen(QPen(QColor::fromHsv((k * 47) % 360, 220, 190), 1));
+        g->setData(x, y, true);
+    }
+    const double range = widest > 0 ? widest * 1.05 : kEmptyRange;
+    plot_->yAxis->setRange(-range, range);
+    plot_->yAxis->setLabel(fromUtf8("Änderung [%]"));
+    plot_->legend->setVisible(values > 0 && values <= kLegendCurves);
 }
 
 // ---- part value dialog

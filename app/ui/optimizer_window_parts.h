@@ -6,10 +6,13 @@
 #include <QDialog>
 #include <QWidget>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "optimizer/opti_memo.h"
 #include "optimizer/rating_params.h"
 
+class QComboBox;
 class QCustomPlot;
 class QLabel;
 class QLineEdit;
@@ -62,16 +65,31 @@ private:
     WeightsPicture* picture_;
 };
 
-// The five curves of the grade history, one entry per step across (250 entries at most).
+// The history of a run, one entry per step across (250 entries at most): the five grade curves,
+// or, chosen above the chart, each optimized value's departure from its start value in percent.
 class HistoryChart : public QWidget {
     Q_OBJECT
 public:
+    enum class View { Grades, Values };
+
     explicit HistoryChart(QWidget* parent = nullptr);
-    void setHistory(const OptiHistory& history);
+    // `valueNames` names the value curves (entries beyond it are drawn without a name).
+    void setHistory(const OptiHistory& history, const std::vector<std::string>& valueNames = {});
+    void setView(View view);
+    View view() const { return view_; }
+    QComboBox* viewChoice() const { return viewChoice_; }
     QCustomPlot* plot() const { return plot_; }
 
 private:
+    void redraw();
+    void drawGrades();
+    void drawValues();
+
+    QComboBox* viewChoice_;
     QCustomPlot* plot_;
+    View view_ = View::Grades;
+    OptiHistory history_;
+    std::vector<std::string> valueNames_;
 };
 
 // The captions of the history curves in drawing order: Note, Note_F, Note_W, Note_I, Note_Ph.

@@ -102,6 +102,26 @@ TEST(OptiTwoWay, DetunedLowPassComesBackAndTheGradeFalls) {
     EXPECT_LT(capacitorNow, 2.5 * capacitorDesign);
     EXPECT_GT(capacitorNow, 0.5 * capacitorDesign);
     EXPECT_LE(thread.completedPasses(), kMaxPasses + 1);
+    // The history's value curves: every entry holds how far each marked value of the best design
+    // stood from its (detuned) start; the first entry is the start itself, the last the end.
+    const OptiValueList& values = thread.historyValues(); // OptiValues loses every fixed part
+    int coilIndex = -1;
+    for (int i = 0; i < values.count; ++i) {
+        const TOptiValue& v = values.values[static_cast<std::size_t>(i)];
+        if (!v.bAktiv && !v.bRValue && v.Partnr == coilSlot) {
+            coilIndex = i;
+        }
+    }
+    ASSERT_GE(coilIndex, 0);
+    const auto coilAt = static_cast<std::size_t>(coilIndex);
+    const OptiHistoryEntry& first = window.history[0];
+    const OptiHistoryEntry& last = window.history[window.history.size() - 1];
+    EXPECT_EQ(first.nValues, values.count);
+    EXPECT_EQ(first.change[coilAt], 0);
+    EXPECT_NEAR(last.change[coilAt], 100 * (coilNow / (2 * coilDesign) - 1), 1e-9);
+    EXPECT_LT(last.change[coilAt], -25); // the doubled coil came most of the way back
+    ASSERT_EQ(window.historyValueNames.size(), static_cast<std::size_t>(values.count));
+    EXPECT_EQ(window.historyValueNames[coilAt], "L W1/" + std::to_string(coilSlot + 1));
     // The window shows the detuned start and the latest grades; the main window got the best
     // result as a valid one.
     EXPECT_NE(window.ergebnisseVor, window.ergebnisseNach);

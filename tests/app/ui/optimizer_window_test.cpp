@@ -3,6 +3,7 @@
 // window during a run, and the rating controls, weights window and thread monitor.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -288,6 +289,28 @@ void OptimizerWindowTest::runsToItsEndAndYesApplies() {
     QCOMPARE(d->historyChart()->plot()->graphCount(), 5);
     QCOMPARE(d->historyChart()->plot()->graph(3)->name(), QStringLiteral("Impedanz"));
     QCOMPARE(d->historyChart()->plot()->graph(0)->data()->at(0)->value, d->model().history[0].Note);
+    // The other view: one curve per marked value, named where it sits, ending at the departure of
+    // the applied design from the detuned start.
+    HistoryChart* chart = d->historyChart();
+    chart->viewChoice()->setCurrentIndex(1);
+    QCOMPARE(chart->view(), HistoryChart::View::Values);
+    const OptiHistoryEntry& last = d->model().history[entries - 1];
+    QCOMPARE(chart->plot()->graphCount(), last.nValues);
+    QVERIFY(last.nValues >= 2);
+    bool coilSeen = false;
+    for (int k = 0; k < last.nValues; ++k) {
+        QCPGraph* g = chart->plot()->graph(k);
+        QCOMPARE(g->dataCount(), entries);
+        QCOMPARE(g->data()->at(entries - 1)->value, last.change[static_cast<std::size_t>(k)]);
+        if (g->name() == QStringLiteral("L W1/%1").arg(kCoilSlot + 1)) {
+            coilSeen = true;
+            QCOMPARE(g->data()->at(entries - 1)->value, 100 * (coil / f.coil - 1));
+        }
+    }
+    QVERIFY(coilSeen);
+    chart->setView(HistoryChart::View::Grades);
+    QCOMPARE(chart->viewChoice()->currentIndex(), 0);
+    QCOMPARE(chart->plot()->graphCount(), 5);
     QVERIFY(redrawn.count() >= entries);
     QVERIFY(d->progressBar()->value() < 0); // cleared at the end
 
