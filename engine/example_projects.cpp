@@ -164,7 +164,7 @@ void addSyntheticDirectionalResponses(TChassis& c) {
     constexpr double kStep = 5.0 * std::numbers::pi / 180.0; // 5° per slot
     constexpr double kFloor = 0.01;                          // -40 dB: a piston's nulls filled
     const double radius = std::sqrt(c.Sd / std::numbers::pi);
-    const double kPerHz = 2.0 * std::numbers::pi / 344.0; // wave number per Hz, 1/m
+    const double kPerHz = kTwoPi / kSpeedOfSound; // wave number per Hz, 1/m
     TRicht& r = c.Richt;
     int n = 0;
     while (n + 1 < kCurvePoints && c.fgangaf[n] > 0) {
