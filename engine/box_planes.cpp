@@ -47,14 +47,12 @@ PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
             drv.mode[s] = usesFiveDegreeRings(p, d, s) ? 1 : 0;
             const OutletPosition o = outletPosition(p, d, s);
             for (int plane = 0; plane < kPlanes; ++plane) {
-                const double lateral = plane == 0 ? o.horizontal : o.vertical;
                 std::vector<double>& proj = drv.projection[plane][s];
                 proj.resize(kPlaneAngles);
                 for (int n = 0; n < kPlaneAngles; ++n) {
-                    // Same form as directionProjection: depth·cos θ + lateral·sin θ, with the
-                    // signed angle; at 0° exactly the depth.
+                    // At 0° exactly the depth, as in table direction 0.
                     const double angle = (n - kAxisIndex) * kRadiansPerDegree;
-                    proj[n] = o.depth * std::cos(angle) + lateral * std::sin(angle);
+                    proj[n] = outletProjection(o, planeDirection(plane, angle));
                 }
             }
         }
