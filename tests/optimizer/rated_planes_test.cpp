@@ -243,5 +243,32 @@ TEST(RatedPlanes, TheWindowIsShownEveryAngleAndGradesThatHoldForIt) {
     EXPECT_EQ(host.gradeMismatches, 0);
 }
 
+// Only the gain of the single amplifier is marked: the optimizer moves every gain by -d/1 and the
+// own one by +d - d/1, so each candidate is object 0's design again and must rate exactly as it
+// does. The weights change after the start; a candidate whose box stage were not repeated for the
+// new directions would read angles its result does not hold, rate differently and be taken.
+TEST(RatedPlanes, ChangedWeightsRepeatTheBoxStageOfEveryObject) {
+    auto p = std::make_unique<TProjekt>();
+    buildTwoWayExample(*p, kRunPoints);
+    ASSERT_EQ(p->nAmps, 1);
+    p->amp[0].aktfilter.bOptiPeg = true;
+    const std::vector<ParameterSet> sets = parameterSets(*p);
+    CheckingHost host(sets[0].para, sets[1].para);
+    TOptiThread::Options o;
+    o.host = &host;
+    o.lowerPriority = false;
+    TOptiThread thread(o);
+    host.thread = &thread;
+    auto seed = std::make_unique<TResult>();
+    auto seedStages = std::make_unique<TCalcStruct>();
+    thread.start(*p, *seed, *seedStages, sets[0].para);
+    ASSERT_TRUE(thread.waitUntilIdle(300s));
+    ASSERT_GE(host.shown, 2);
+    EXPECT_EQ(thread.fortschritt().find_first_of("SV"), std::string::npos) << thread.fortschritt();
+    EXPECT_EQ(host.zeros, 0);
+    EXPECT_EQ(host.differences, 0);
+    EXPECT_EQ(host.gradeMismatches, 0);
+}
+
 } // namespace
 } // namespace sonora
