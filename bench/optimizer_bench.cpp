@@ -1,7 +1,9 @@
 // Cost of the optimizer: one candidate (crossover and box stage of a run object after one changed
 // part, then its rating) on the three-way example at 250 points, two candidates at once as a pass
 // computes them, the rating alone, and the wall time of the real optimization of the two-way
-// example with its woofer low-pass detuned by a factor of two.
+// example with its woofer low-pass detuned by a factor of two. Argument 0 of the candidate and of
+// the whole run computes the planes at every angle (as before the run objects computed only the
+// rated directions), argument 1 as the optimizer does now.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -12,6 +14,7 @@
 #include "engine/example_projects.h"
 #include "optimizer/opti_host.h"
 #include "optimizer/opti_thread.h"
+#include "optimizer/rated_planes.h"
 #include "optimizer/rating_params.h"
 
 namespace {
@@ -34,6 +37,7 @@ TBewertungsparameter defaultParameters(const TProjekt& p) {
 // An optimizer run object that has computed the three-way example once; candidates change
 // one capacitor in newProjekt and start the object as the optimizer thread does.
 struct CandidateObject {
+    RatedPlaneStages stages; // before the calculation object, which uses it
     std::unique_ptr<TCalcThread> calc;
     TBewertungsparameter para{};
     TBewertungen grades{};
@@ -41,13 +45,17 @@ struct CandidateObject {
     double original = 0;
     bool toggle = false;
 
-    explicit CandidateObject(const TProjekt& p) {
+    // ratedPlanesOnly: the box stage computes the planes at the rated directions only, as the
+    // optimizer's run objects do; false: at every angle.
+    CandidateObject(const TProjekt& p, bool ratedPlanesOnly) {
+        para = defaultParameters(p);
+        stages.angles = ratedPlanesOnly ? ratedPlaneAngles(para) : PlaneAngles::all();
         TCalcThread::Options o;
         o.isOptimizeThread = true;
         o.pause = 0ms;
         o.lowerPriority = false;
+        o.stages = &stages;
         calc = std::make_unique<TCalcThread>(o);
-        para = defaultParameters(p);
         calc->rating = [this](TCalcThread& c) {
             BewerteErgebnisse(*c.Res, *c.aktProjekt, para, grades);
         };
@@ -75,7 +83,7 @@ std::unique_ptr<TProjekt> threeWay() {
 // One candidate on one run object: the figure the optimizer's speed depends on.
 void BM_CandidateThreeWay(benchmark::State& state) {
     const auto p = threeWay();
-    CandidateObject o(*p);
+    CandidateObject o(*p, state.range(0) != 0);
     double crossoverMs = 0, boxMs = 0, totalMs = 0;
     for (auto _ : state) {
         o.startCandidate();
@@ -93,14 +101,14 @@ void BM_CandidateThreeWay(benchmark::State& state) {
     state.counters["box_ms"] = boxMs / n;
     state.counters["run_ms"] = totalMs / n;
 }
-BENCHMARK(BM_CandidateThreeWay)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CandidateThreeWay)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Two candidates at once on two run objects, as every step of a pass computes them (objects 1
 // and 2); items/s counts both, so per run object it is half.
 void BM_TwoCandidatesInParallel(benchmark::State& state) {
     const auto p = threeWay();
-    CandidateObject a(*p);
-    CandidateObject b(*p);
+    CandidateObject a(*p, true);
+    CandidateObject b(*p, true);
     for (auto _ : state) {
         a.startCandidate();
         b.startCandidate();
@@ -116,7 +124,7 @@ BENCHMARK(BM_TwoCandidatesInParallel)->Unit(benchmark::kMillisecond)->UseRealTim
 // The rating alone on a computed three-way result.
 void BM_RatingThreeWay(benchmark::State& state) {
     const auto p = threeWay();
-    CandidateObject o(*p);
+    CandidateObject o(*p, false);
     TBewertungen grades{};
     for (auto _ : state) {
         BewerteErgebnisse(*o.calc->Res, *o.calc->aktProjekt, o.para, grades);
@@ -163,7 +171,10 @@ std::unique_ptr<TProjekt> detunedTwoWay(int points) {
 }
 
 // Start to end of a whole optimizer run on fresh run objects (their first run is a full one).
-void runOptimization(benchmark::State& state, int points, int maxPasses) {
+// ratedPlanesOnly false gives the run objects the engine's stages: planes at every angle.
+void runOptimization(benchmark::State& state, int points, int maxPasses,
+                     bool ratedPlanesOnly = true) {
+    CalcStages engineStages;
     const auto p = detunedTwoWay(points);
     const TBewertungsparameter para = defaultParameters(*p);
     auto seed = std::make_unique<TResult>();
@@ -173,6 +184,7 @@ void runOptimization(benchmark::State& state, int points, int maxPasses) {
         TOptiThread::Options o;
         o.host = &host;
         o.lowerPriority = false;
+        o.stages = ratedPlanesOnly ? nullptr : &engineStages;
         TOptiThread thread(o);
         host.thread = &thread;
         thread.start(*p, *seed, *seedStages, para);
@@ -189,9 +201,14 @@ void runOptimization(benchmark::State& state, int points, int maxPasses) {
 
 // The real optimization at the full grid, left to end by itself (every part fixed).
 void BM_DetunedTwoWayRun(benchmark::State& state) {
-    runOptimization(state, 250, 0);
+    runOptimization(state, 250, 0, state.range(0) != 0);
 }
-BENCHMARK(BM_DetunedTwoWayRun)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_DetunedTwoWayRun)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 // The optimizer test's run: 40 points, stopped after 16 passes.
 void BM_DetunedTwoWayBoundedTestRun(benchmark::State& state) {

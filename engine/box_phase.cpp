@@ -13,20 +13,33 @@ constexpr int kRingHalfPlanes = 4; // +B, -A, -B, +A
 
 } // namespace
 
-double directionProjection(int r, double depth, double vertical, double horizontal) {
+Direction directionOfIndex(int r) {
     const int v = ((r + 3) % kRingHalfPlanes) + 1;
     const double theta = ((r + 3) / kRingHalfPlanes) * kRingStep * kRadiansPerDegree;
     const double c = std::cos(theta), s = std::sin(theta);
     switch (v) {
     case 1:
-        return depth * c + vertical * s;
+        return {0.0, s, c};
     case 2:
-        return depth * c - horizontal * s;
+        return {-s, 0.0, c};
     case 3:
-        return depth * c - vertical * s;
+        return {0.0, -s, c};
     default:
-        return depth * c + horizontal * s;
+        return {s, 0.0, c};
     }
+}
+
+Direction planeDirection(int plane, double angle) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    return plane == 0 ? Direction{s, 0.0, c} : Direction{0.0, s, c};
+}
+
+Direction sphereDirection(double bgrad, double lgrad) {
+    return {-std::sin(lgrad) * std::cos(bgrad), std::cos(lgrad) * std::cos(bgrad), std::sin(bgrad)};
+}
+
+double directionProjection(int r, double depth, double vertical, double horizontal) {
+    return outletProjection({horizontal, vertical, depth}, directionOfIndex(r));
 }
 
 double DirectionPhase(int r, double f, double depth, double vertical, double horizontal) {

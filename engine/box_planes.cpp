@@ -1,5 +1,6 @@
 #include "engine/box_planes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -22,9 +23,29 @@ constexpr double kLgrad[2][2] = {{pi / 2.0, 3.0 * pi / 2.0}, {pi, 0.0}};
 
 } // namespace
 
-PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
+PlaneAngles PlaneAngles::all() {
+    PlaneAngles a;
+    for (auto& plane : a.angles) {
+        plane.set();
+    }
+    return a;
+}
+
+bool PlaneAngles::isAll() const {
+    return angles[0].all() && angles[1].all();
+}
+
+bool PlaneAngles::operator==(const PlaneAngles& other) const {
+    return angles[0] == other.angles[0] && angles[1] == other.angles[1];
+}
+
+PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res, const PlaneAngles& selected) {
     for (int plane = 0; plane < kPlanes; ++plane) {
         for (int n = 0; n < kPlaneAngles; ++n) {
+            if (!selected.angles[plane].test(static_cast<std::size_t>(n))) {
+                continue;
+            }
+            angle_[plane].push_back(n);
             const double angle = (n - kAxisIndex) * kRadiansPerDegree;
             const double bgrad = pi / 2.0 - std::abs(angle);
             const double lgrad = kLgrad[plane][n < kAxisIndex ? 0 : 1];
@@ -47,23 +68,21 @@ PlaneSummation::PlaneSummation(const TProjekt& p, const TResult& res) {
             drv.mode[s] = usesFiveDegreeRings(p, d, s) ? 1 : 0;
             const OutletPosition o = outletPosition(p, d, s);
             for (int plane = 0; plane < kPlanes; ++plane) {
-                const double lateral = plane == 0 ? o.horizontal : o.vertical;
                 std::vector<double>& proj = drv.projection[plane][s];
-                proj.resize(kPlaneAngles);
-                for (int n = 0; n < kPlaneAngles; ++n) {
-                    // Same form as directionProjection: depth·cos θ + lateral·sin θ, with the
-                    // signed angle; at 0° exactly the depth.
+                for (int n : angle_[plane]) {
+                    // At 0° exactly the depth, as in table direction 0.
                     const double angle = (n - kAxisIndex) * kRadiansPerDegree;
-                    proj[n] = o.depth * std::cos(angle) + lateral * std::sin(angle);
+                    proj.push_back(outletProjection(o, planeDirection(plane, angle)));
                 }
             }
         }
         drivers_.push_back(std::move(drv));
     }
-    phase_.resize(kPlaneAngles);
+    const std::size_t most = std::max(angle_[0].size(), angle_[1].size());
+    phase_.resize(most);
     for (int s = 0; s < kSides; ++s) {
-        cos_[s].resize(kPlaneAngles);
-        sin_[s].resize(kPlaneAngles);
+        cos_[s].resize(most);
+        sin_[s].resize(most);
     }
 }
 
@@ -74,13 +93,16 @@ void PlaneSummation::sum(TResult& res, int i, double f) {
         for (int n = 0; n < kPlaneAngles; ++n) {
             out[n] = Complex{0.0, 0.0};
         }
+        // m counts the selected angles, angle[m] is the angle index it stands for.
+        const int* angle = angle_[plane].data();
+        const int count = static_cast<int>(angle_[plane].size());
         for (const Driver& drv : drivers_) {
             for (int s = 0; s < kSides; ++s) {
                 const double* proj = drv.projection[plane][s].data();
-                for (int n = 0; n < kPlaneAngles; ++n) {
-                    phase_[n] = k * proj[n];
+                for (int m = 0; m < count; ++m) {
+                    phase_[m] = k * proj[m];
                 }
-                sinCosArray(phase_.data(), cos_[s].data(), sin_[s].data(), kPlaneAngles);
+                sinCosArray(phase_.data(), cos_[s].data(), sin_[s].data(), count);
             }
             const Complex* row0 = res.fgang_chas[drv.d][0][i];
             const Complex* row1 = res.fgang_chas[drv.d][1][i];
@@ -88,8 +110,8 @@ void PlaneSummation::sum(TResult& res, int i, double f) {
             const double* w0 = weight_[plane][drv.mode[0]].data();
             const int* ix1 = index_[plane][drv.mode[1]].data();
             const double* w1 = weight_[plane][drv.mode[1]].data();
-            for (int n = 0; n < kPlaneAngles; ++n) {
-                const int b = kWeights * n;
+            for (int m = 0; m < count; ++m) {
+                const int b = kWeights * m;
                 // applyWeights unrolled over the four padded entries, per side.
                 Complex v0, v1;
                 v0.re = w0[b] * row0[ix0[b]].re + w0[b + 1] * row0[ix0[b + 1]].re +
@@ -101,11 +123,12 @@ void PlaneSummation::sum(TResult& res, int i, double f) {
                 v1.im = w1[b] * row1[ix1[b]].im + w1[b + 1] * row1[ix1[b + 1]].im +
                         w1[b + 2] * row1[ix1[b + 2]].im + w1[b + 3] * row1[ix1[b + 3]].im;
                 Complex r0, r1;
-                rotateByPair(v0, cos_[0][n], sin_[0][n], r0);
-                rotateByPair(v1, cos_[1][n], sin_[1][n], r1);
+                rotateByPair(v0, cos_[0][m], sin_[0][m], r0);
+                rotateByPair(v1, cos_[1][m], sin_[1][m], r1);
                 // Front and rear of one driver first, then onto the sum: the order of fgang_box.
-                out[n].re += r0.re + r1.re;
-                out[n].im += r0.im + r1.im;
+                Complex& o = out[angle[m]];
+                o.re += r0.re + r1.re;
+                o.im += r0.im + r1.im;
             }
         }
     }

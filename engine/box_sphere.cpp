@@ -29,14 +29,12 @@ int sphereStep(bool isOptimizeThread) {
 
 SphereIntegration::SphereIntegration(const TProjekt& p, const TResult& res, int step) {
     step = std::max(step, 1);
-    std::vector<double> ex, ey, ez; // unit vector of each sample: right, up, forwards
+    std::vector<Direction> direction; // of each sample
     for (int h = kFirstSample; h < kGridSize; h += step) {
         const double e = pi / 2.0 - ((h / kColumns) + 0.5) / kRows * pi; // elevation = bgrad
         const double z = static_cast<double>(h % kColumns) / kColumns * 2.0 * pi; // lgrad
         cosElevation_.push_back(std::cos(e));
-        ex.push_back(-std::sin(z) * std::cos(e)); // lgrad π/2 points to -A (left)
-        ey.push_back(std::cos(z) * std::cos(e));  // lgrad 0 points to +B (up)
-        ez.push_back(std::sin(e));
+        direction.push_back(sphereDirection(e, z));
         for (int mode = 0; mode < 2; ++mode) {
             const DirectionWeights w = directionWeights(e, z, mode == 1);
             for (int k = 0; k < kWeights; ++k) {
@@ -59,7 +57,7 @@ SphereIntegration::SphereIntegration(const TProjekt& p, const TResult& res, int 
             const OutletPosition o = outletPosition(p, d, s);
             src.projection.resize(points_);
             for (int k = 0; k < points_; ++k) {
-                src.projection[k] = o.horizontal * ex[k] + o.vertical * ey[k] + o.depth * ez[k];
+                src.projection[k] = outletProjection(o, direction[k]);
             }
             sources_.push_back(std::move(src));
         }

@@ -95,11 +95,11 @@ void clearNonFiniteBoxValues(TResult& res) {
 
 } // namespace
 
-bool computeBox(const TProjekt& p, TResult& res, int sphereStep) {
+bool computeBox(const TProjekt& p, TResult& res, int sphereStep, const PlaneAngles& planeAngles) {
     const int n = boxGridPoints(p.freq);
     DriverSummation drivers(p, res);
     SphereIntegration sphere(p, res, sphereStep);
-    PlaneSummation planes(p, res);
+    PlaneSummation planes(p, res, planeAngles);
     for (int i = 0; i < n; ++i) {
         const double f = p.freq[i];
         excursionLevels(p, res, i);
@@ -115,10 +115,10 @@ bool computeBox(const TProjekt& p, TResult& res, int sphereStep) {
     return groupDelaysFinite(res, n);
 }
 
-void CalcBox(TCalcThread& calc) {
+void CalcBoxAtPlaneAngles(TCalcThread& calc, const PlaneAngles& planes) {
     bool ok = false;
     try {
-        ok = computeBox(*calc.aktProjekt, *calc.Res, sphereStep(calc.isOptimizeThread));
+        ok = computeBox(*calc.aktProjekt, *calc.Res, sphereStep(calc.isOptimizeThread), planes);
     } catch (...) {
         ok = false; // only the stage's scratch memory can fail; no exception leaves the stage
     }
@@ -126,6 +126,10 @@ void CalcBox(TCalcThread& calc) {
         clearNonFiniteBoxValues(*calc.Res);
     }
     calc.CalcStruct.bfgang_box.assign(ok ? std::string(kStatusOk) : utf8ToLatin1(kMsgFault));
+}
+
+void CalcBox(TCalcThread& calc) {
+    CalcBoxAtPlaneAngles(calc, PlaneAngles::all());
 }
 
 } // namespace sonora

@@ -87,7 +87,7 @@ DriverSummation::DriverSummation(const TProjekt& p, const TResult& res)
             const OutletPosition o = outletPosition(p, d, s);
             double* row = &projection_[static_cast<std::size_t>(d) * kSlotSize + s * kRowSize];
             for (int r = 0; r < kDirections; ++r) {
-                row[r] = directionProjection(r, o.depth, o.vertical, o.horizontal);
+                row[r] = outletProjection(o, directionOfIndex(r));
             }
         }
     }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "engine/box_phase.h" // OutletPosition
 #include "model/records.h"
 #include "model/result.h"
 
@@ -17,11 +18,6 @@ int boxGridPoints(const double* freq);
 int networkAmp(const TResult& res, int d);
 
 // Outlet position of side s (0 diaphragm, 1 vent) of driver d, m.
-struct OutletPosition {
-    double horizontal;
-    double vertical;
-    double depth;
-};
 OutletPosition outletPosition(const TProjekt& p, int d, int s);
 
 // Driver slot d as it reaches the listener on axis at grid index i: diaphragm plus vent (port or

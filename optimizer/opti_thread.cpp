@@ -5,6 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "engine/stages.h"
+
 namespace sonora {
 
 namespace {
@@ -46,12 +48,15 @@ TOptiThread::TOptiThread(Options options)
       rate_(options_.rating ? options_.rating : OptiRating(BewerteErgebnisse)),
       Merkprojekt(std::make_unique<TProjekt>()) {
     static const char* const kNames[kRunObjects] = {"o1", "o2", "o3"};
+    if (options_.stages == nullptr && !options_.rating) {
+        ratedStages_ = std::make_unique<RatedPlaneStages>();
+    }
     for (int k = 0; k < kRunObjects; ++k) {
         TCalcThread::Options o;
         o.kennung = kNames[k];
         o.isOptimizeThread = true;
         o.pause = options_.stagePause;
-        o.stages = options_.stages;
+        o.stages = ratedStages_ ? ratedStages_.get() : options_.stages;
         o.lowerPriority = options_.lowerPriority;
         RunObject& r = run(k);
         r.calc = std::make_unique<TCalcThread>(o);
@@ -131,6 +136,8 @@ void TOptiThread::start(const TProjekt& project, const TResult& res, const TCalc
         r.calc->CalcStruct = cs;
         r.BewPara = bewPara;
     }
+    // The results just taken hold every plane angle: no box stage needs repeating for these.
+    selectPlaneAngles(bewPara);
     shallstop = false;
     std::lock_guard lock(mutex_);
     signalled_ = true;
@@ -172,6 +179,38 @@ void TOptiThread::readRatingParameters() {
     for (RunObject& r : runs_) {
         r.BewPara = para; // every object is idle between steps
     }
+    if (ratedStages_ && !(ratedPlaneAngles(para) == ratedStages_->angles)) {
+        // Other weights read other directions: every object computes its box stage again at its
+        // next run, so that no grade reads an angle its result does not hold.
+        selectPlaneAngles(para);
+        for (RunObject& r : runs_) {
+            r.calc->CalcStruct.bfgang_box.assign(kStatusPending);
+        }
+    }
+}
+
+void TOptiThread::selectPlaneAngles(const TBewertungsparameter& bewPara) {
+    if (ratedStages_) {
+        ratedStages_->angles = ratedPlaneAngles(bewPara); // every object is idle
+    }
+}
+
+void TOptiThread::showBest() {
+    // The window's charts draw the whole planes: object 0 (idle here) completes its result with
+    // one full box stage, unless it still is the result completed last time (a pass that found
+    // nothing better). The other outputs and the rated angles come out as they were, bit for
+    // bit, so its grades still hold.
+    TCalcThread& best = *run(kBest).calc;
+    if (ratedStages_ && ratedStages_->complete.load() != best.Res.get()) {
+        CalcBox(best);
+        ratedStages_->complete = best.Res.get();
+    }
+    // The history's value curves read the values the shown design holds.
+    for (int i = 0; i < startValues_.count; ++i) {
+        HistValues[2][static_cast<std::size_t>(i)] =
+            optiValueIn(*best.newProjekt, startValues_.values[static_cast<std::size_t>(i)]);
+    }
+    options_.host->Noten2Memo(run(kBest).Bewertungen, *best.Res);
 }
 
 void TOptiThread::startObjects(std::initializer_list<int> objects) {
@@ -218,15 +257,6 @@ bool TOptiThread::startCalculation() {
     });
 }
 
-void TOptiThread::showGrades() {
-    const TProjekt& best = projectOf(kBest);
-    for (int i = 0; i < startValues_.count; ++i) {
-        HistValues[2][static_cast<std::size_t>(i)] =
-            optiValueIn(best, startValues_.values[static_cast<std::size_t>(i)]);
-    }
-    options_.host->Noten2Memo(run(kBest).Bewertungen, *run(kBest).calc->Res);
-}
-
 void TOptiThread::runOptimization() {
     passes_ = 0;
     {
@@ -247,7 +277,7 @@ void TOptiThread::runOptimization() {
         HistValues[1][static_cast<std::size_t>(i)] =
             OptiValues.values[static_cast<std::size_t>(i)].Value;
     }
-    showGrades();
+    showBest();
     avgnote = kStartAvgNote;
     for (int pass = 1; !shallstop && !terminated_; ++pass) {
         {
@@ -261,7 +291,7 @@ void TOptiThread::runOptimization() {
             return;
         }
         ++passes_;
-        showGrades();
+        showBest();
         bool finishedRun = true;
         for (int i = 0; i < OptiValues.count; ++i) {
             const TOptiValue& v = OptiValues.values[static_cast<std::size_t>(i)];

@@ -16,6 +16,7 @@
 #include "engine/calc_thread.h"
 #include "optimizer/opti_host.h"
 #include "optimizer/opti_values.h"
+#include "optimizer/rated_planes.h"
 #include "optimizer/rating.h"
 
 namespace sonora {
@@ -31,8 +32,11 @@ public:
     static constexpr int kStepPolls = 3000;        // 10 ms polls: about 30 s
 
     struct Options {
-        OptiHost* host = nullptr;                // the main thread's side; must outlive the thread
-        CalcStages* stages = nullptr;            // stages of the run objects; null: the engine's
+        OptiHost* host = nullptr; // the main thread's side; must outlive the thread
+        // Stages of the run objects; null: the engine's, whose box stage then computes the
+        // planes only at the directions BewerteErgebnisse reads (with a substituted rating at
+        // every angle). Passing the engine's stages here computes every angle.
+        CalcStages* stages = nullptr;
         OptiRating rating;                       // null: BewerteErgebnisse
         bool lowerPriority = true;               // run objects one step below normal priority
         std::chrono::milliseconds stagePause{0}; // the run objects' pause after a stage
@@ -115,16 +119,19 @@ private:
     void applyStepRules(TOptiValue& v, int m);
     bool fixOnePart();
     void readRatingParameters();
+    void selectPlaneAngles(const TBewertungsparameter& bewPara);
+    void showBest();
     void startObjects(std::initializer_list<int> objects);
     bool waitObjects(std::initializer_list<int> objects, std::chrono::milliseconds poll,
                      int maxPolls, const std::function<void()>& onPoll = {});
     void setProgress(int permille);
-    void showGrades(); // Noten2Memo with object 0, its values noted in HistValues first
     TProjekt& projectOf(int k) { return *runs_[static_cast<std::size_t>(k)].calc->newProjekt; }
     RunObject& run(int k) { return runs_[static_cast<std::size_t>(k)]; }
 
     Options options_;
     OptiRating rate_;
+    // The run objects' stages when they compute only the rated plane angles, else null.
+    std::unique_ptr<RatedPlaneStages> ratedStages_;
 
     // Fields of the optimizer thread; written by it during a run, by start() while idle.
     mutable std::mutex mutex_;

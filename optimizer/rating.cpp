@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+#include "optimizer/rated_planes.h"
+
 namespace sonora {
 
 namespace {
@@ -243,8 +245,6 @@ double planeGrade(const TResult& res, const RatingGrid& g, const TBewertungspara
                   const double (&weights)[kWeightDirections],
                   const Complex (&plane)[kResultFreqs][kPlaneAngles], bool flatAt1kHz) {
     constexpr double kFitFrom = 200.0; // Hz: the line is fitted above this frequency only
-    constexpr int kCentreAngle = 180;  // index of 0° in the plane
-    constexpr int kAngleStep = 5;      // degrees between the weighted directions
     constexpr double kLog1kHz = 3.0;   // log10 of 1000 Hz
     constexpr double kDeviationScale = 3.0;
     constexpr double kDeviationPower = 1.5;
@@ -256,7 +256,7 @@ double planeGrade(const TResult& res, const RatingGrid& g, const TBewertungspara
         if (!(weights[k + kHalf] > 0.0)) {
             continue;
         }
-        const int angle = kCentreAngle + kAngleStep * k;
+        const int angle = weightDirectionAngle(k + kHalf);
         double sw = 0.0, sx = 0.0, sy = 0.0;
         for (int i = 0; i < g.n; ++i) {
             const double f = res.freq[i];
@@ -581,6 +581,27 @@ double ratingBassWeight(double f) {
     constexpr double kLowerSq = 900.0;   // Hz², 30 Hz
     constexpr double kUpperSq = 40000.0; // Hz², 200 Hz
     return f * f / (f * f + kLowerSq) * (kUpperSq / (f * f + kUpperSq));
+}
+
+int weightDirectionAngle(int k) {
+    constexpr int kCentreAngle = 180; // index of 0° in the plane
+    constexpr int kAngleStep = 5;     // degrees between the weighted directions
+    return kCentreAngle + kAngleStep * (k - kWeightDirections / 2);
+}
+
+PlaneAngles ratedPlaneAngles(const TBewertungsparameter& bewPara) {
+    PlaneAngles a;
+    const double* weights[PlaneAngles::kPlanes] = {bewPara.vgfgWeight.horweight,
+                                                   bewPara.vgfgWeight.vertweight};
+    for (int plane = 0; plane < PlaneAngles::kPlanes; ++plane) {
+        for (int k = 0; k < kWeightDirections; ++k) {
+            // The same test as planeGrade's: a NaN weight is no weight.
+            if (weights[plane][k] > 0.0) {
+                a.angles[plane].set(static_cast<std::size_t>(weightDirectionAngle(k)));
+            }
+        }
+    }
+    return a;
 }
 
 void BewerteErgebnisse(const TResult& res, const TProjekt& aktProjekt,

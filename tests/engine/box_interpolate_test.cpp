@@ -94,6 +94,76 @@ TEST(BoxDirectionPhase, IsTheWaveNumberTimesTheProjectionOnTheRings) {
     EXPECT_GT(lead.im, 0.0);
 }
 
+// One direction as each user of the projection names it: table direction r, a signed angle in a
+// plane, and (bgrad, lgrad) of a sphere sample.
+struct SharedDirection {
+    int r;
+    int plane;       // 0 horizontal, 1 vertical
+    double angleDeg; // signed, > 0 towards +A or +B
+    double bgradDeg, lgradDeg;
+};
+constexpr SharedDirection kShared[] = {
+    {0, 0, 0.0, 90.0, 0.0},     {0, 1, 0.0, 90.0, 123.0},      {1, 1, 30.0, 60.0, 0.0},
+    {3, 1, -30.0, 60.0, 180.0}, {4, 0, 30.0, 60.0, 270.0},     {6, 0, -60.0, 30.0, 90.0},
+    {9, 1, 90.0, 0.0, 0.0},     {19, 1, -150.0, -60.0, 180.0},
+};
+
+TEST(BoxDirectionPhase, TablePlanesAndSphereProjectAnOutletAlike) {
+    std::mt19937 gen(42);
+    std::uniform_real_distribution<double> u(-0.6, 0.6);
+    for (const SharedDirection& d : kShared) {
+        const Direction table = directionOfIndex(d.r);
+        const Direction plane = planeDirection(d.plane, d.angleDeg * kDeg);
+        const Direction sphere = sphereDirection(d.bgradDeg * kDeg, d.lgradDeg * kDeg);
+        double x, y, z; // independent: from the table's angles
+        unitVector(d.r, x, y, z);
+        for (int trial = 0; trial < 50; ++trial) {
+            const OutletPosition o{u(gen), u(gen), u(gen)};
+            const double expected = o.horizontal * x + o.vertical * y + o.depth * z;
+            const double viaTable = outletProjection(o, table);
+            EXPECT_NEAR(viaTable, expected, 1e-15) << "direction " << d.r;
+            EXPECT_NEAR(outletProjection(o, plane), expected, 1e-15) << "direction " << d.r;
+            EXPECT_NEAR(outletProjection(o, sphere), expected, 1e-15) << "direction " << d.r;
+            // The table's callers go through the same function.
+            EXPECT_EQ(directionProjection(d.r, o.depth, o.vertical, o.horizontal), viaTable);
+        }
+    }
+}
+
+// The table and the planes once had their own two-term forms, depth·cos θ ± lateral·sin θ; the
+// shared three-term form must give the same doubles, with outlets on an axis (zeros) included.
+TEST(BoxDirectionPhase, SharedProjectionKeepsTheTwoTermFormsBitForBit) {
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> u(-0.6, 0.6);
+    std::uniform_int_distribution<int> zero(0, 3);
+    for (int trial = 0; trial < 200; ++trial) {
+        // A quarter of the coordinates exactly 0, as for a driver on the baffle centre.
+        const double h = zero(gen) == 0 ? 0.0 : u(gen);
+        const double v = zero(gen) == 0 ? 0.0 : u(gen);
+        const double depth = zero(gen) == 0 ? 0.0 : u(gen);
+        const OutletPosition o{h, v, depth};
+        for (int r = 0; r < kDirections; ++r) {
+            const int half = (r + 3) % 4;
+            const double theta = ((r + 3) / 4) * 30.0 * kDeg;
+            const double c = std::cos(theta), s = std::sin(theta);
+            const double twoTerm = half == 0   ? depth * c + v * s
+                                   : half == 1 ? depth * c - h * s
+                                   : half == 2 ? depth * c - v * s
+                                               : depth * c + h * s;
+            ASSERT_EQ(outletProjection(o, directionOfIndex(r)), twoTerm) << r;
+        }
+        for (int n = 0; n < kPlaneAngles; ++n) {
+            const double a = (n - 180) * kDeg;
+            ASSERT_EQ(outletProjection(o, planeDirection(0, a)),
+                      depth * std::cos(a) + h * std::sin(a))
+                << n;
+            ASSERT_EQ(outletProjection(o, planeDirection(1, a)),
+                      depth * std::cos(a) + v * std::sin(a))
+                << n;
+        }
+    }
+}
+
 TEST(BoxInterpolation, ReturnsTheTableValueOnEveryTableDirection) {
     const std::vector<Complex> row = randomRow(7);
     for (int r = 0; r <= 29; ++r) {

@@ -522,6 +522,72 @@ TEST_F(BoxStage, OptimizerObjectsSampleTheSphereSparsely) {
     EXPECT_EQ(optimizer.samples(), 111);
 }
 
+TEST_F(BoxStage, SelectedPlaneAnglesComeOutBitForBitAndTheOthersAreZero) {
+    // Two drivers off the centre, one with a vent behind and measured directivity (5° rings), so
+    // that every plane angle has its own weights and path phase.
+    const auto pattern = [](int k) { return std::polar(std::cos(polarAngle(k) / 3.0), 0.1 * k); };
+    const auto rear = [](int k) { return Cx(0.3, -0.05 * k); };
+    addDriver(0, 0, pattern);
+    addDriver(1, 0, flat, rear);
+    project().nChassis = 2;
+    measuredDirectivity(1);
+    TSchallwand& w0 = project().schallwand[0];
+    w0.swhor = 0.11, w0.swvert = -0.23, w0.swstra = 0.017;
+    TSchallwand& w1 = project().schallwand[1];
+    w1.swhor = -0.04, w1.swvert = 0.19, w1.swstra = -0.012;
+    w1.swhorr = 0.02, w1.swvertr = -0.3, w1.swstrar = -0.2;
+    run();
+    ASSERT_EQ(text(), "OK");
+    const BoxOutputs full(res());
+
+    // Scattered angles, the axis in one plane only, and a plane with none at all.
+    std::vector<PlaneAngles> selections(3);
+    for (int n = 0; n < kPlaneAngles; n += 7) {
+        selections[0].angles[0].set(n);
+        selections[0].angles[1].set(kPlaneAngles - 1 - n);
+    }
+    selections[1].angles[0].set(180);
+    selections[1].angles[1].set(0);
+    selections[1].angles[1].set(360);
+    selections[2].angles[1].set(185);
+    for (const PlaneAngles& selected : selections) {
+        clearResult(res());
+        addDriver(0, 0, pattern);
+        addDriver(1, 0, flat, rear);
+        CalcBoxAtPlaneAngles(*calc_, selected);
+        ASSERT_EQ(text(), "OK");
+        const BoxOutputs part(res());
+        // Everything but the planes as in the full stage.
+        EXPECT_TRUE(sameBits(part.box, full.box));
+        EXPECT_TRUE(sameBits(part.incUp, full.incUp));
+        EXPECT_EQ(part.bmass, full.bmass);
+        EXPECT_EQ(part.boxLevel, full.boxLevel);
+        int computed = 0;
+        for (int i = 0; i < kPoints; ++i) {
+            for (int n = 0; n < kPlaneAngles; ++n) {
+                const std::size_t at = static_cast<std::size_t>(i) * kPlaneAngles + n;
+                const Complex* got[2] = {&part.h[at], &part.v[at]};
+                const Complex* want[2] = {&full.h[at], &full.v[at]};
+                for (int plane = 0; plane < 2; ++plane) {
+                    if (selected.angles[plane].test(n)) {
+                        ++computed;
+                        ASSERT_EQ(std::memcmp(got[plane], want[plane], sizeof(Complex)), 0)
+                            << "plane " << plane << " angle " << n << " point " << i;
+                        ASSERT_NE(want[plane]->re, 0.0); // a real value, not a cleared one
+                    } else {
+                        ASSERT_EQ(got[plane]->re, 0.0) << plane << " " << n;
+                        ASSERT_EQ(got[plane]->im, 0.0) << plane << " " << n;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(computed, kPoints * static_cast<int>(selected.angles[0].count() +
+                                                       selected.angles[1].count()));
+    }
+    EXPECT_TRUE(PlaneAngles::all().isAll());
+    EXPECT_FALSE(selections[0].isAll());
+}
+
 TEST_F(BoxStage, GroupDelayOfAPositionBehindTheBaffle) {
     // 3.44 cm behind the reference plane: 100 µs later, for the driver and for the box.
     addDriver(0, 0, flat);
