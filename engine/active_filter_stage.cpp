@@ -6,6 +6,7 @@
 #include "engine/active_filter.h"
 #include "engine/calc_thread.h"
 #include "engine/stages.h"
+#include "model/frequency_grid.h"
 #include "model/result.h"
 
 namespace sonora {
@@ -29,14 +30,14 @@ void CalcActiveFilter(TCalcThread& calc, int amp) {
         // Calculated aside and stored only when every point is finite, so a fault never leaves a
         // half-written or non-finite response behind.
         std::array<Complex, kMaxStageGridPoints> h;
-        int points = 0;
-        for (; points < kMaxStageGridPoints && p.freq[points] > 0.0; ++points) {
-            const Complex v = aktfilterResponse(akt, p.freq[points]);
+        const int points = gridPointCount(p.freq);
+        for (int i = 0; i < points; ++i) {
+            const Complex v = aktfilterResponse(akt, p.freq[i]);
             if (!std::isfinite(v.re) || !std::isfinite(v.im)) {
                 text.assign(activeFilterArithmeticFaultText(amp));
                 return;
             }
-            h[points] = v;
+            h[static_cast<std::size_t>(i)] = v;
         }
         std::copy_n(h.begin(), points, calc.Res->fgang_akt[amp]);
         text.assign("OK");

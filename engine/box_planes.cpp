@@ -112,16 +112,8 @@ void PlaneSummation::sum(TResult& res, int i, double f) {
             const double* w1 = weight_[plane][drv.mode[1]].data();
             for (int m = 0; m < count; ++m) {
                 const int b = kWeights * m;
-                // applyWeights unrolled over the four padded entries, per side.
-                Complex v0, v1;
-                v0.re = w0[b] * row0[ix0[b]].re + w0[b + 1] * row0[ix0[b + 1]].re +
-                        w0[b + 2] * row0[ix0[b + 2]].re + w0[b + 3] * row0[ix0[b + 3]].re;
-                v0.im = w0[b] * row0[ix0[b]].im + w0[b + 1] * row0[ix0[b + 1]].im +
-                        w0[b + 2] * row0[ix0[b + 2]].im + w0[b + 3] * row0[ix0[b + 3]].im;
-                v1.re = w1[b] * row1[ix1[b]].re + w1[b + 1] * row1[ix1[b + 1]].re +
-                        w1[b + 2] * row1[ix1[b + 2]].re + w1[b + 3] * row1[ix1[b + 3]].re;
-                v1.im = w1[b] * row1[ix1[b]].im + w1[b + 1] * row1[ix1[b + 1]].im +
-                        w1[b + 2] * row1[ix1[b + 2]].im + w1[b + 3] * row1[ix1[b + 3]].im;
+                const Complex v0 = applyFourWeights(row0, ix0 + b, w0 + b);
+                const Complex v1 = applyFourWeights(row1, ix1 + b, w1 + b);
                 Complex r0, r1;
                 rotateByPair(v0, cos_[0][m], sin_[0][m], r0);
                 rotateByPair(v1, cos_[1][m], sin_[1][m], r1);

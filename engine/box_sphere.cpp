@@ -86,14 +86,10 @@ double SphereIntegration::directivityRatio(const TResult& res, int i, double f) 
         for (int h = 0; h < points_; ++h) {
             const int* ix = idx + kWeights * h;
             const double* w = wt + kWeights * h;
-            const double re = w[0] * row[ix[0]].re + w[1] * row[ix[1]].re + w[2] * row[ix[2]].re +
-                              w[3] * row[ix[3]].re;
-            const double im = w[0] * row[ix[0]].im + w[1] * row[ix[1]].im + w[2] * row[ix[2]].im +
-                              w[3] * row[ix[3]].im;
-            // applyWeights unrolled over the four padded entries, then CRotate by -k·q: the
-            // sample's value with the path phase of the outlet.
-            pRe[h] += c[h] * re + s[h] * im;
-            pIm[h] += c[h] * im - s[h] * re;
+            // The sample's value, then CRotate by -k·q: its path phase from the outlet.
+            const Complex v = applyFourWeights(row, ix, w);
+            pRe[h] += c[h] * v.re + s[h] * v.im;
+            pIm[h] += c[h] * v.im - s[h] * v.re;
         }
     }
     double power = 0.0;

@@ -10,6 +10,7 @@
 #include "engine/calc_thread.h"
 #include "engine/limits.h"
 #include "engine/stages.h"
+#include "model/frequency_grid.h"
 #include "storage/latin1.h"
 
 namespace sonora {
@@ -96,7 +97,7 @@ void clearNonFiniteBoxValues(TResult& res) {
 } // namespace
 
 bool computeBox(const TProjekt& p, TResult& res, int sphereStep, const PlaneAngles& planeAngles) {
-    const int n = boxGridPoints(p.freq);
+    const int n = gridPointCount(p.freq);
     DriverSummation drivers(p, res);
     SphereIntegration sphere(p, res, sphereStep);
     PlaneSummation planes(p, res, planeAngles);

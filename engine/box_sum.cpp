@@ -36,14 +36,6 @@ void clearRow(Complex* row) {
 
 } // namespace
 
-int boxGridPoints(const double* freq) {
-    int n = 0;
-    while (n < kResultFreqs - 1 && freq[n] > 0.0) {
-        ++n;
-    }
-    return n;
-}
-
 int networkAmp(const TResult& res, int d) {
     const int a = res.chassisAmp[d];
     return a >= 0 && a < kMaxAmps ? a : -1;

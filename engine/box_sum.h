@@ -10,9 +10,6 @@
 
 namespace sonora {
 
-// Number of grid points the box stage computes: entries of freq while they are > 0, at most 256.
-int boxGridPoints(const double* freq);
-
 // The amplifier whose network holds driver slot d, or -1 when it is in none. A chassisAmp outside
 // 0..5 (damaged result) counts as none, so no stage reads beyond the amplifier arrays.
 int networkAmp(const TResult& res, int d);

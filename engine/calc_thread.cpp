@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/stages.h"
+#include "model/frequency_grid.h"
 #include "model/large_block.h"
 
 #if defined(__linux__)
@@ -337,10 +338,9 @@ void TCalcThread::finishRun() {
     TResult& res = *Res;
     const TProjekt& p = *aktProjekt;
     res.valid = false;
-    int n = 0;
-    while (n < kResultFreqs - 1 && n < kCurvePoints && p.freq[n] > 0) {
-        res.freq[n] = p.freq[n];
-        ++n;
+    const int n = gridPointCount(p.freq);
+    for (int i = 0; i < n; ++i) {
+        res.freq[i] = p.freq[i];
     }
     res.freq[n] = 0;
     res.nfreq = n;

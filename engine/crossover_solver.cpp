@@ -4,6 +4,7 @@
 #include <cfenv>
 #include <cmath>
 
+#include "model/frequency_grid.h"
 #include "model/physics.h"
 #include "storage/latin1.h"
 
@@ -330,7 +331,8 @@ CrossoverStatus solveCrossover(const CrossoverNetwork& net, const double* freq,
     if (n < 1) {
         return CrossoverStatus::Ok;
     }
-    for (int i = 0; i < kResultFreqs - 1 && freq[i] > 0; ++i) {
+    const int points = gridPointCount(freq);
+    for (int i = 0; i < points; ++i) {
         const double omega = kTwoPi * freq[i]; // rad/s
         // Faults are read from the exception flags: an overflow inside the elimination can end
         // in finite (but meaningless) results, which a check of the results alone would miss.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/measurement_baffle.h"
+#include "model/frequency_grid.h"
 #include "model/physics.h"
 #include "storage/latin1.h"
 
@@ -113,16 +114,6 @@ bool measuredOnly(const TChassis& c, const TEinbau& e) {
     return c.useFGangA && c.useFGangAP && c.useFGangI && c.useFGangIP && !c.useFGangA2fs &&
            c.fgangaf[0] > 0.0 && c.fgangapf[0] > 0.0 && c.fgangif[0] > 0.0 && c.fgangipf[0] > 0.0 &&
            e.typ == kEinbauIntegriert;
-}
-
-// Number of grid points: up to the first entry <= 0 (a NaN ends the grid too), at most what a
-// result row holds.
-int gridPoints(const double* freq) {
-    int n = 0;
-    while (n < kResultFreqs - 1 && freq[n] > 0.0) {
-        ++n;
-    }
-    return n;
 }
 
 std::atomic<const MeasurementBaffle*> gMeasurementBaffle{nullptr};
@@ -306,7 +297,7 @@ void recomputeDerivedDriverValues(TProjekt& p) {
 
 std::string SimulateDriver(TChassis& c, const TEinbau& e, const double* freq, DriverResponse& out) {
     clearResponse(out);
-    const int n = gridPoints(freq);
+    const int n = gridPointCount(freq);
     const int typ = e.typ;
 
     // 1. A missing vas from the stated sensitivity.

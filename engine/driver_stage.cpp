@@ -7,6 +7,7 @@
 #include "engine/calc_thread.h"
 #include "engine/driver_model.h"
 #include "engine/stages.h"
+#include "model/frequency_grid.h"
 #include "model/interpolate.h"
 #include "model/physics.h"
 #include "storage/latin1.h"
@@ -30,14 +31,6 @@ const char kMsgFault[] = "Chassis kann nicht berechnet werden.";
 
 bool finite(const Complex& z) {
     return std::isfinite(z.re) && std::isfinite(z.im);
-}
-
-int gridPoints(const double* freq) {
-    int n = 0;
-    while (n < kResultFreqs - 1 && freq[n] > 0.0) {
-        ++n;
-    }
-    return n;
 }
 
 // Weight of the measured correction at f with useFGangA2fs: 0 below fc, rising linearly to 1 at
@@ -64,7 +57,7 @@ std::string computeDriver(const TProjekt& p, int d, const MeasurementBaffle& baf
                           DriverStageResult& r) {
     const TChassis& driver = p.chassis[d];
     const TEinbau& mounting = p.einbau[d];
-    const int n = gridPoints(p.freq);
+    const int n = gridPointCount(p.freq);
 
     // 1. The driver in the box to be simulated.
     auto chassis = std::make_unique<TChassis>(driver);
@@ -179,7 +172,7 @@ void CalcDriverWithBaffle(TCalcThread& calc, int chassis, const MeasurementBaffl
 
     if (text == kStatusOk) {
         TResult& res = *calc.Res;
-        const int n = gridPoints(p.freq);
+        const int n = gridPointCount(p.freq);
         for (int i = 0; i < n; ++i) {
             res.impedanz_ch[chassis][i] = r->sim.Z[i];
             res.fgang_ch[chassis][0][i] = r->sim.Pfront[i];

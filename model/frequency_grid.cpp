@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "model/result.h"
+
 namespace sonora {
 
 namespace {
@@ -32,6 +34,14 @@ void BuildFrequencyGrid(double fMin, double fMax, int sz, double* freq) {
         freq[n - 1] = fMax;
     }
     freq[n] = 0.0;
+}
+
+int gridPointCount(const double* freq) {
+    int n = 0;
+    while (n < kResultFreqs - 1 && freq[n] > 0.0) {
+        ++n;
+    }
+    return n;
 }
 
 void BuildFrequencyGrid(TProjekt& p) {

@@ -29,6 +29,10 @@ int clampGridPointCount(int sz);
 // input.
 void BuildFrequencyGrid(double fMin, double fMax, int sz, double* freq);
 
+// Points of a grid a calculation runs on: the entries before the first that is not > 0 (a NaN ends
+// the grid too), at most kResultFreqs - 1, what a result row holds besides its terminator.
+int gridPointCount(const double* freq);
+
 // Rebuilds p.freq from p.fMin, p.fMax and p.sz. p.sz is replaced by its clamped value so that it
 // always equals the number of points in p.freq.
 void BuildFrequencyGrid(TProjekt& p);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/result.h"
+
 namespace sonora {
 namespace {
 
@@ -75,6 +77,19 @@ TEST(FrequencyGrid, HostilePointCountsStayInsideTheArray) {
     EXPECT_EQ(clampGridPointCount(256), 256);
     EXPECT_EQ(clampGridPointCount(600), 600);
     EXPECT_EQ(clampGridPointCount(601), 600);
+}
+
+TEST(FrequencyGrid, PointCountEndsAtTheFirstEntryNotAboveZeroAndAtWhatAResultHolds) {
+    std::vector<double> freq(kCurvePoints, 0.0);
+    EXPECT_EQ(gridPointCount(freq.data()), 0);
+    BuildFrequencyGrid(20, 20000, 250, freq.data());
+    EXPECT_EQ(gridPointCount(freq.data()), 250);
+    freq[7] = std::nan("");
+    EXPECT_EQ(gridPointCount(freq.data()), 7);
+    freq[7] = -1;
+    EXPECT_EQ(gridPointCount(freq.data()), 7);
+    BuildFrequencyGrid(20, 20000, 600, freq.data()); // more than a result row holds
+    EXPECT_EQ(gridPointCount(freq.data()), kResultFreqs - 1);
 }
 
 TEST(FrequencyGrid, ProjectGridUsesItsFieldsAndKeepsSzConsistent) {
