@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/terminal_prompt.h"
+#include "engine/worker_pool.h"
 #include "measure/results_export.h"
 #include "measure/results_export_sections.h"
 #include "model/record_defaults.h"
@@ -105,6 +106,7 @@ ProjectRun::ProjectRun() {
     co.pause = std::chrono::milliseconds(0); // nobody watches the progress
     co.lowerPriority = false;
     co.listener = &form_;
+    co.poolSize = automaticPoolSize();
     calc_ = std::make_unique<TCalcThread>(co);
     form_.attach(calc_.get());
 }
