@@ -25,9 +25,11 @@ struct Session {
     std::unique_ptr<TCalcThread> calc;
     std::unique_ptr<TProjekt> project = std::make_unique<TProjekt>();
 
-    explicit Session(void (*build)(TProjekt&, int)) {
+    // poolSize 1 is the sequential run; the window and the command line use automaticPoolSize().
+    explicit Session(void (*build)(TProjekt&, int), int poolSize = 1) {
         build(*project, 250);
         TCalcThread::Options o;
+        o.poolSize = poolSize;
         o.pause = 0ms;
         o.lowerPriority = false;
         o.listener = &form;
@@ -56,17 +58,18 @@ void BM_FullTwoWay(benchmark::State& state) {
 }
 BENCHMARK(BM_FullTwoWay)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The argument of the pool-size variants is the run object's poolSize: 1 sequential, 2 both cores.
 void BM_FullThreeWay(benchmark::State& state) {
-    Session s(buildThreeWayExample);
+    Session s(buildThreeWayExample, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         s.calcAll(state);
     }
 }
-BENCHMARK(BM_FullThreeWay)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullThreeWay)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One capacitor of the three-way changes: the crossover and the box stage run again.
 void BM_IncrementalCapacitorChange(benchmark::State& state) {
-    Session s(buildThreeWayExample);
+    Session s(buildThreeWayExample, static_cast<int>(state.range(0)));
     s.calcAll(state);
     TPart& capacitor = s.project->amp[0].weiche[verticalSlot(1, 4)];
     const double original = capacitor.value;
@@ -77,7 +80,11 @@ void BM_IncrementalCapacitorChange(benchmark::State& state) {
         s.calcNew(state);
     }
 }
-BENCHMARK(BM_IncrementalCapacitorChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_IncrementalCapacitorChange)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The stages alone on the three-way's computed run object (the worker is idle meanwhile).
 void BM_StageBaffleOneDriver(benchmark::State& state) {
@@ -108,13 +115,14 @@ void BM_StageCrossover(benchmark::State& state) {
 BENCHMARK(BM_StageCrossover)->Unit(benchmark::kMillisecond);
 
 void BM_StageBoxThreeDrivers(benchmark::State& state) {
-    Session s(buildThreeWayExample);
+    Session s(buildThreeWayExample, static_cast<int>(state.range(0)));
     s.calcAll(state);
     for (auto _ : state) {
         CalcBox(*s.calc);
     }
 }
-BENCHMARK(BM_StageBoxThreeDrivers)->Unit(benchmark::kMillisecond);
+// Real time: with a pool the calling thread's CPU time leaves out what the other threads do.
+BENCHMARK(BM_StageBoxThreeDrivers)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The spinorama and the preference rating of a finished three-way result: what the window, the
 // export and the command line add to a run.

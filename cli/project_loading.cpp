@@ -6,6 +6,7 @@
 #include "cli/terminal_prompt.h"
 #include "engine/driver_model.h"
 #include "engine/voice_coil_fit.h"
+#include "engine/worker_pool.h"
 #include "measure/results_export.h"
 #include "measure/results_export_sections.h"
 #include "model/record_defaults.h"
@@ -108,6 +109,7 @@ ProjectRun::ProjectRun() {
     co.pause = std::chrono::milliseconds(0); // nobody watches the progress
     co.lowerPriority = false;
     co.listener = &form_;
+    co.poolSize = automaticPoolSize();
     calc_ = std::make_unique<TCalcThread>(co);
     form_.attach(calc_.get());
 }

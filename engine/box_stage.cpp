@@ -1,6 +1,9 @@
 // The box stage: the whole box in every direction, its directivity and its limits.
+#include <atomic>
 #include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/box_group_delay.h"
 #include "engine/box_planes.h"
@@ -10,6 +13,7 @@
 #include "engine/calc_thread.h"
 #include "engine/limits.h"
 #include "engine/stages.h"
+#include "engine/worker_pool.h"
 #include "model/frequency_grid.h"
 #include "storage/latin1.h"
 
@@ -18,6 +22,10 @@ namespace sonora {
 namespace {
 
 const char kMsgFault[] = "Fehler: Gesamtbox kann nicht berechnet werden.";
+
+// Grid rows a worker takes at a time: small enough that two workers end close together on a grid
+// of 250 points, large enough that handing out chunks costs nothing next to computing them.
+constexpr int kRowsPerChunk = 8;
 
 // Σ x·0 is 0 while every x is finite and NaN as soon as one is not: one test per frequency
 // instead of a branch per value (needs strict IEEE arithmetic, as the whole engine does).
@@ -96,21 +104,49 @@ void clearNonFiniteBoxValues(TResult& res) {
 
 } // namespace
 
-bool computeBox(const TProjekt& p, TResult& res, int sphereStep, const PlaneAngles& planeAngles) {
+bool computeBox(const TProjekt& p, TResult& res, int sphereStep, const PlaneAngles& planeAngles,
+                WorkerPool* pool) {
     const int n = gridPointCount(p.freq);
-    DriverSummation drivers(p, res);
-    SphereIntegration sphere(p, res, sphereStep);
-    PlaneSummation planes(p, res, planeAngles);
-    for (int i = 0; i < n; ++i) {
-        const double f = p.freq[i];
-        excursionLevels(p, res, i);
-        drivers.sum(p, res, i, f);
-        inputVoltageLimits(p, res, i);
-        res.fgang_bmass[i] = sphere.directivityRatio(res, i, f);
-        planes.sum(res, i, f);
-        if (!finiteAt(res, i)) {
-            return false;
+    // One set of scratch objects per worker, made by the worker on its first chunk. Every object
+    // is made from the same inputs and each grid row depends on nothing but those inputs and its
+    // own index, so a row comes out the same bit for bit whichever worker computes it.
+    struct Scratch {
+        Scratch(const TProjekt& p, const TResult& res, int sphereStep, const PlaneAngles& angles)
+            : drivers(p, res), sphere(p, res, sphereStep), planes(p, res, angles) {}
+        DriverSummation drivers;
+        SphereIntegration sphere;
+        PlaneSummation planes;
+    };
+    const int workers = pool != nullptr ? pool->workers() : 1;
+    std::vector<std::optional<Scratch>> scratch(static_cast<std::size_t>(workers));
+    std::atomic<int> firstFault{n}; // lowest grid index found not finite
+    auto rows = [&](int worker, int begin, int end) {
+        std::optional<Scratch>& s = scratch[static_cast<std::size_t>(worker)];
+        if (!s) {
+            s.emplace(p, res, sphereStep, planeAngles);
         }
+        for (int i = begin; i < end && i < firstFault.load(); ++i) {
+            const double f = p.freq[i];
+            excursionLevels(p, res, i);
+            s->drivers.sum(p, res, i, f);
+            inputVoltageLimits(p, res, i);
+            res.fgang_bmass[i] = s->sphere.directivityRatio(res, i, f);
+            s->planes.sum(res, i, f);
+            if (!finiteAt(res, i)) {
+                int seen = firstFault.load();
+                while (i < seen && !firstFault.compare_exchange_weak(seen, i)) {
+                }
+                return;
+            }
+        }
+    };
+    if (pool != nullptr) {
+        pool->parallelFor(n, kRowsPerChunk, rows);
+    } else {
+        rows(0, 0, n);
+    }
+    if (firstFault.load() < n) {
+        return false;
     }
     fillGroupDelays(res, p.freq, n);
     return groupDelaysFinite(res, n);
@@ -119,7 +155,8 @@ bool computeBox(const TProjekt& p, TResult& res, int sphereStep, const PlaneAngl
 void CalcBoxAtPlaneAngles(TCalcThread& calc, const PlaneAngles& planes) {
     bool ok = false;
     try {
-        ok = computeBox(*calc.aktProjekt, *calc.Res, sphereStep(calc.isOptimizeThread), planes);
+        ok = computeBox(*calc.aktProjekt, *calc.Res, sphereStep(calc.isOptimizeThread), planes,
+                        calc.pool());
     } catch (...) {
         ok = false; // only the stage's scratch memory can fail; no exception leaves the stage
     }

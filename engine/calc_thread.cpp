@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "engine/baffle_ahead.h"
 #include "engine/stages.h"
+#include "engine/worker_pool.h"
 #include "model/frequency_grid.h"
 #include "model/large_block.h"
 
@@ -165,6 +167,11 @@ TCalcThread::TCalcThread(Options options)
       Res(makeZeroedLarge<TResult>()), m(std::make_unique<CrossoverWorkspace>()),
       options_(std::move(options)),
       stages_(options_.stages != nullptr ? options_.stages : &defaultStages_) {
+    std::function<void()> onThreadStart;
+    if (options_.lowerPriority) {
+        onThreadStart = lowerThisThreadPriority; // the pool's threads work for the run's worker
+    }
+    pool_ = std::make_unique<WorkerPool>(options_.poolSize, std::move(onThreadStart));
     worker_ = std::thread([this] { run(); });
 }
 

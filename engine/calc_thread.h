@@ -18,6 +18,8 @@
 namespace sonora {
 
 class TCalcThread;
+class WorkerPool;
+struct BaffleAhead;
 
 // Display callbacks of the interactive run object. They are called on the worker thread, which
 // waits until each returns; a GUI forwards them to its own thread with a blocking call. While a
@@ -62,6 +64,12 @@ public:
         CalcStages* stages = nullptr;     // null: the engine's stages
         std::function<DateValue()> today; // null: the local clock
         bool lowerPriority = true;        // run the worker one step below normal priority
+        // Threads that share the work inside a stage, the run's worker included: 1 runs every
+        // stage as a plain loop; the window and the command line give automaticPoolSize(), the
+        // optimizer's objects keep 1, as they already compute candidates side by side. The
+        // results, texts and progress are the same bit for bit whatever the size (after a fault
+        // of the box stage see computeBox for the rows behind the fault).
+        int poolSize = 1;
     };
 
     explicit TCalcThread(Options options);
@@ -88,6 +96,9 @@ public:
     void terminate();
     bool finished() const { return bFinalized.load(); }
 
+    // The stages' worker pool; stages run on the run's worker and may hand work to it.
+    WorkerPool* pool() const { return pool_.get(); }
+
     // Fields of the run object. The requester writes newProjekt only while both request flags are
     // clear; every stage reads aktProjekt.
     const std::string kennung;
@@ -95,8 +106,9 @@ public:
     std::unique_ptr<TProjekt> newProjekt;
     std::unique_ptr<TProjekt> aktProjekt;
     std::unique_ptr<TResult> Res;
-    std::unique_ptr<CrossoverWorkspace> m; // scratch of the crossover stage
-    int grad = 0;                          // number of variables of the last crossover solved
+    std::unique_ptr<CrossoverWorkspace> m;    // scratch of the crossover stage
+    std::unique_ptr<BaffleAhead> baffleAhead; // baffles computed ahead on the pool (baffle stage)
+    int grad = 0;                             // number of variables of the last crossover solved
     std::atomic<bool> bCalcnew{false};
     std::atomic<bool> bCalcallnew{false};
     TCalcStruct CalcStruct{};
@@ -128,6 +140,7 @@ private:
     Options options_;
     CalcStages defaultStages_;
     CalcStages* stages_;
+    std::unique_ptr<WorkerPool> pool_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;  // evRun set, a request or termination

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include "engine/worker_pool.h"
+
 namespace sonora::ui {
 
 namespace {
@@ -32,6 +34,7 @@ void CalcBridge::ensureStarted() {
     options.kennung = "R";
     options.pause = pause_;
     options.listener = this;
+    options.poolSize = automaticPoolSize();
     calc_ = std::make_unique<TCalcThread>(options);
     form_.attach(calc_.get());
 }
