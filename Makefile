@@ -85,11 +85,8 @@ fuzz: deps
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_EXTRA) >/dev/null
 	@cmake --build build-bench -j $(JOBS)
-	@mkdir -p build-bench/results
-	@for b in build-bench/bin/bench_* build-bench/bin/*_bench; do echo "== $$b"; \
-		$$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-			--benchmark_out=build-bench/results/$$(basename $$b).csv --benchmark_out_format=csv; done
-	@bash bench/speed_table.sh build-bench/results
+	@for b in build-bench/bin/bench_* build-bench/bin/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@bash bench/speed_table.sh build-bench/bin
 
 # The Debian package, from a Release build without tests and benchmarks in build-package/; the
 # library dependencies are read from the binaries by dpkg-shlibdeps.
