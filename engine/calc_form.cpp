@@ -91,7 +91,7 @@ void TFormRechnen::showFinalMessage(const TCalcThread& calc) {
 
 void TFormRechnen::resultsBack(const TCalcThread& calc) {
     if (result) {
-        std::memcpy(static_cast<void*>(result.get()), calc.Res.get(), sizeof(TResult));
+        copyResult(*result, *calc.Res);
         result->valid = errCount == 0;
     }
     if (onResults) {

@@ -244,7 +244,7 @@ void TCalcThread::startFullRecalculation() {
     // bCalcnew first: a requester waits while either flag is set, so one must always be.
     bCalcnew = true;
     bCalcallnew = false;
-    zeroLarge(Res.get(), sizeof(TResult));
+    clearResult(*Res);
 }
 
 void TCalcThread::takeRequest() {
@@ -324,6 +324,9 @@ void TCalcThread::computeStage(PendingStage s) {
     case Stage::None:
         return;
     }
+    // After each stage, so that the span covers what this stage wrote even when a new request
+    // with fewer drivers takes over before the run ends.
+    coverDriversOf(*aktProjekt, *Res);
     *timer += nowInDays() - start;
 }
 
@@ -351,6 +354,7 @@ void TCalcThread::finishRun() {
     }
     res.freq[n] = 0;
     res.nfreq = n;
+    coverDriversOf(p, res);
     res.nAmps = p.nAmps;
     res.nChassis = p.nChassis;
     for (int i = 0; i < kMaxChassis; ++i) {

@@ -35,7 +35,10 @@ struct TResult {
     FixedText<22> chassisNames[kMaxChassis];
     std::int32_t chassisAmp[kMaxChassis]; // amplifier whose crossover holds the driver, -1 if none
     std::int32_t EinbauTyp[kMaxChassis];
-    std::uint8_t pad1[4];
+    // Driver slots 0 .. driverSpan-1 of fgang_sw, fgang_chas and fgang_chassis may hold values;
+    // the slots beyond are all zeros. Lets a copy or a clear skip the slots no run has written
+    // (71 of the 75 MB for a three-way).
+    std::int32_t driverSpan;
     Complex fgang_akt[kMaxAmps][kResultFreqs];
     Complex fgang_sw[kMaxChassis][kSides][kResultFreqs][kDirections];
     Complex impedanz_ch[kMaxChassis][kResultFreqs];
@@ -60,11 +63,23 @@ struct TResult {
     SONORA_LARGE_BLOCK(Sparse)
 };
 SONORA_ASSERT_RECORD(TResult, valid, comment1, comment2, pad0, freq, nfreq, nAmps, nChassis,
-                     chassisNames, chassisAmp, EinbauTyp, pad1, fgang_akt, fgang_sw, impedanz_ch,
-                     fgang_ch, fgang_ch_oMw, fgang_weiche, fgang_chas, fgang_chassis, impedanz_box,
-                     fgang_box, fgang_box_inc_o, fgang_box_inc_u, fgang_box_h, fgang_box_v,
-                     fgang_glz, fgang_Uel_preamp, fgang_Uel_preamp_mech, fgang_peg, fgang_xch,
-                     fgang_bmass);
+                     chassisNames, chassisAmp, EinbauTyp, driverSpan, fgang_akt, fgang_sw,
+                     impedanz_ch, fgang_ch, fgang_ch_oMw, fgang_weiche, fgang_chas, fgang_chassis,
+                     impedanz_box, fgang_box, fgang_box_inc_o, fgang_box_inc_u, fgang_box_h,
+                     fgang_box_v, fgang_glz, fgang_Uel_preamp, fgang_Uel_preamp_mech, fgang_peg,
+                     fgang_xch, fgang_bmass);
+
+// Makes `to` equal to `from` byte for byte. The driver slots beyond both records' driverSpan are
+// zeros in both and are not touched.
+void copyResult(TResult& to, const TResult& from);
+
+// Makes every byte of `res` zero, writing only the driver slots below its driverSpan of the three
+// per-driver direction arrays.
+void clearResult(TResult& res);
+
+// Raises res.driverSpan to cover what a run of `p` may write: the drivers in use and any driver the
+// crossovers hold (chassisAmp).
+void coverDriversOf(const TProjekt& p, TResult& res);
 
 // One status text per stage instance of a run.
 struct TCalcStruct {

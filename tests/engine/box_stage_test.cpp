@@ -52,7 +52,7 @@ double polarAngle(int r) {
 // arrays of the other slots (which the stage sets to 0 itself or never reads) keeps each test
 // far from the 75 MB a whole clear would write.
 constexpr int kUsedSlots = 4;
-void clearResult(TResult& r) {
+void clearUsedSlots(TResult& r) {
     const auto zero = [](auto& field) { std::memset(static_cast<void*>(&field), 0, sizeof field); };
     const auto zeroSlots = [](auto& field) {
         std::memset(static_cast<void*>(&field[0]), 0, kUsedSlots * sizeof field[0]);
@@ -120,7 +120,7 @@ protected:
         BuildFrequencyGrid(kFMin, kFMax, kPoints, p.freq);
         p.nAmps = 1;
         p.nChassis = 1;
-        clearResult(*calc_->Res);
+        clearUsedSlots(*calc_->Res);
         TResult& res = *calc_->Res;
         for (int d = 0; d < kMaxChassis; ++d) {
             res.chassisAmp[d] = -1;
@@ -551,7 +551,7 @@ TEST_F(BoxStage, SelectedPlaneAnglesComeOutBitForBitAndTheOthersAreZero) {
     selections[1].angles[1].set(360);
     selections[2].angles[1].set(185);
     for (const PlaneAngles& selected : selections) {
-        clearResult(res());
+        clearUsedSlots(res());
         addDriver(0, 0, pattern);
         addDriver(1, 0, flat, rear);
         CalcBoxAtPlaneAngles(*calc_, selected);
