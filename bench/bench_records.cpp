@@ -90,4 +90,30 @@ void BM_ClearResultMemset(benchmark::State& state) {
 }
 BENCHMARK(BM_ClearResultMemset)->Unit(benchmark::kMillisecond);
 
+// The same two operations through the record's driver span, as the run object and the window do
+// them now, for a three-way (span 3).
+void BM_CopyResultThroughSpan(benchmark::State& state) {
+    auto a = std::make_unique<sonora::TResult>();
+    auto b = std::make_unique<sonora::TResult>();
+    std::memset(static_cast<void*>(a.get()), 0, sizeof(sonora::TResult));
+    std::memset(static_cast<void*>(b.get()), 0, sizeof(sonora::TResult));
+    a->driverSpan = 3;
+    for (auto _ : state) {
+        sonora::copyResult(*b, *a);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_CopyResultThroughSpan)->Unit(benchmark::kMillisecond);
+
+void BM_ClearResultThroughSpan(benchmark::State& state) {
+    auto r = std::make_unique<sonora::TResult>();
+    for (auto _ : state) {
+        std::memset(static_cast<void*>(r->fgang_sw), 1, 3 * sizeof r->fgang_sw[0]);
+        r->driverSpan = 3;
+        sonora::clearResult(*r);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ClearResultThroughSpan)->Unit(benchmark::kMillisecond);
+
 } // namespace
